@@ -1,0 +1,24 @@
+#pragma once
+// The configuration file "orlntpnl.ini" in the program's folder: read once at start,
+// rewritten whole on exit and on every confirmed setup.
+
+#include "ErrorLog.h"
+#include "Variables.h"
+
+namespace orl {
+
+constexpr const char* ConfigurationFileName = "orlntpnl.ini";
+
+// Reads AppPath + "orlntpnl.ini" into the panel state and marks the faders' devices
+// (InitDeviceIDs). False when the file does not exist (nothing changed). It has no
+// error handling of its own: a failure (a number too large for 16 bits, a fader number
+// beyond its array, ...) throws OrlError after the fields before it were applied.
+// Laying out the window (extra strips, user-button captions, z-order) is the caller's.
+bool ReadConfiguration(Variables& v);
+
+// Writes the whole file, CR LF line ends, into a temporary file in the same folder that
+// then replaces the old one, so a failure part-way leaves the old settings intact.
+// A failure is reported as "Error Writing ini File" / "File Error" and returns false.
+bool WriteConfiguration(const Variables& v, ErrorLog& log);
+
+} // namespace orl

@@ -1,0 +1,77 @@
+#include "Variables.h"
+
+#include "Values.h"
+
+namespace orl {
+
+void RecreateFaderArrays(Variables& v, std::size_t count) {
+    v.FaderDeviceID.Recreate(count, 0);
+    v.FaderSource.Recreate(count, 0);
+    v.FaderGain.Recreate(count, 0);
+    v.FaderOnState.Recreate(count, 0);
+    v.FaderOnProgram.Recreate(count, false);
+    v.FaderOnOffline.Recreate(count, false);
+    v.FaderOnCue.Recreate(count, false);
+}
+
+void ResizeFaderArrays(Variables& v, std::size_t count) {
+    v.FaderDeviceID.Resize(count, 0);
+    v.FaderSource.Resize(count, 0);
+    v.FaderGain.Resize(count, 0);
+    v.FaderOnState.Resize(count, 0);
+    v.FaderOnProgram.Resize(count, false);
+    v.FaderOnOffline.Resize(count, false);
+    v.FaderOnCue.Resize(count, false);
+}
+
+void ProgramSetup(Variables& v, const std::string& appPath) {
+    v.AppPath = appPath;
+    if (v.AppPath.empty() || v.AppPath.back() != '/')
+        v.AppPath += '/';
+    v.StartupStep = 0;
+    v.InchanRequestPending = false;
+    v.StayOnTopMode = StayOnTop;
+    v.ConsoleNumber = 0;
+    v.FaderCount = 1;
+    v.LoadedFaderCount = 1;
+    v.EnableSourceSelect = true;
+    // Every per-fader array exists before any fader is touched, not only FaderDeviceID.
+    RecreateFaderArrays(v, 1);
+    v.UserName.clear();
+    v.Password.clear();
+    v.CrosspointMap.Recreate(1);
+    v.InputCount = 256;
+    v.RelayCount = 256;
+    v.InputNames.Recreate(256);
+    v.InputChannels.Recreate(static_cast<std::size_t>(v.InputCount));
+    v.ConsoleNames.Recreate(256);
+    v.RelayStates.Recreate(static_cast<std::size_t>(v.RelayCount), 0);
+    v.OptoStates.Recreate(static_cast<std::size_t>(v.InputCount), 0);
+    for (int n = 1; n <= v.InputCount; ++n) {
+        v.InputNames[n - 1] = "Inpt" + FormatDigits(n, 4);
+        v.InputChannels[n - 1].OnOpto = None;
+        v.InputChannels[n - 1].OffOpto = None;
+    }
+    for (int n = 1; n <= 256; ++n)
+        v.ConsoleNames[n - 1] = "Console " + FormatDigits(n, 3);
+    for (auto& button : v.UserButtons) {
+        button.ButtonType = None;
+        button.Label = "Inactive";
+        button.Channel1 = None;
+        button.Channel2 = None;
+    }
+    v.RefreshRate = 1;
+    v.TimeOut = 200;
+    v.IPPort = 1250;
+}
+
+void InitDeviceIDs(Variables& v) {
+    for (long long i = 0; i < v.FaderCount && v.FaderDeviceID.Contains(i); ++i) {
+        const long long id = v.FaderDeviceID[i];
+        if (!v.DeviceIDs.Contains(id))
+            return;
+        v.DeviceIDs[id].RequestPending = true;
+    }
+}
+
+} // namespace orl

@@ -1,0 +1,136 @@
+#pragma once
+// The panel state: one record that lives from start to exit and that every module
+// reads and writes in place. Whoever changes a field that is on screen calls the
+// window's refresh method itself.
+//
+// Conventions: integers are 16-bit, longs 32-bit; arrays are zero-based and fader,
+// button, source, bus, console or channel n of the operator's view is element n - 1;
+// 16383 means none, undefined or all.
+
+#include "ReceiveBuffer.h"
+#include "Table.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace orl {
+
+constexpr std::int16_t None = 16383;
+constexpr int MaxFaders = 20;
+constexpr int DeviceIDCount = 8193; // device IDs 0 .. 8192
+constexpr int MaxDeviceID = 8192;
+constexpr std::int32_t StayOnTop = -1;   // above all other windows
+constexpr std::int32_t NotOnTop = -2;    // ordinary z-order
+constexpr std::int16_t PanelModeDeviceID = 0;
+constexpr std::int16_t PanelModeConsole = 1;
+
+struct UserButtonRecord {
+    std::int16_t ButtonType = None;
+    std::string Label = "Inactive";
+    std::int16_t Channel1 = None;
+    std::int16_t Channel2 = None;
+    std::int16_t RelayState = 0;
+    std::int16_t OptoState = 0;
+};
+
+struct DeviceIDRecord {
+    std::int16_t Source = 0; // zero-based input number; 16383 = none
+    std::int16_t Gain = 0;   // gain position, 1024 = 0 dB
+    std::uint8_t ChannelStatus = 0; // 64 = on
+    bool RequestPending = false;
+};
+
+struct InputChannelRecord {
+    std::int16_t IFBOutput = 0;
+    std::int16_t OnOpto = 0;
+    std::int16_t OffOpto = 0;
+    bool AttributesWanted = false;
+};
+
+// One bus of the crosspoint map, 393 words:
+//   0..64    value 1 of the plain entries      65      bus byte (low) | entry count << 8
+//   67..131  value 2 of the plain entries      132..196 value 3 of the plain entries
+//   263      number of linked entries          264..295 value 1 of the linked entries
+//   296..327 value 2 of the linked entries     328..359 value 3 of the linked entries
+struct CrosspointRecord {
+    static constexpr int WordCount = 393;
+    static constexpr int BusInfoWord = 65;
+    static constexpr int PlainValue2 = 67;
+    static constexpr int PlainValue3 = 132;
+    static constexpr int LinkedCountWord = 263;
+    static constexpr int LinkedValue1 = 264;
+    static constexpr int LinkedValue2 = 296;
+    static constexpr int LinkedValue3 = 328;
+    std::array<std::int16_t, WordCount> Words{};
+};
+
+struct Variables {
+    // Configuration (orlntpnl.ini, setup dialogs)
+    std::string IPAddress;
+    std::int32_t IPPort = 1250;
+    std::int16_t FaderCount = 1;
+    std::int16_t PanelMode = PanelModeDeviceID;
+    std::int16_t ConsoleNumber = 0;
+    std::int16_t ProgramBus = 0;
+    std::int16_t OfflineBus = 0;
+    std::int16_t CueBus = 0;
+    std::int16_t IFBSource = 0;
+    std::int32_t StayOnTopMode = StayOnTop;
+    bool EnableSourceSelect = true;
+    bool DisplayButtonPanel = false;
+    std::array<UserButtonRecord, 8> UserButtons{};
+    std::int16_t RefreshRate = 1;
+    std::int16_t TimeOut = 200;
+    std::string UserName;
+    std::string Password; // clear text in memory, scrambled in the file
+
+    // Per fader, all sized FaderCount together
+    Table<std::int16_t> FaderDeviceID;
+    Table<std::int16_t> FaderSource;
+    Table<std::int16_t> FaderGain;
+    Table<std::int16_t> FaderOnState;
+    Table<bool> FaderOnProgram;
+    Table<bool> FaderOnOffline;
+    Table<bool> FaderOnCue;
+
+    // Tables received from the switcher
+    std::int16_t InputCount = 256;
+    Table<std::string> InputNames;
+    Table<std::string> ConsoleNames;
+    Table<InputChannelRecord> InputChannels;
+    Table<DeviceIDRecord> DeviceIDs{DeviceIDCount};
+    Table<CrosspointRecord> CrosspointMap;
+    std::int16_t RelayCount = 256;
+    Table<std::int16_t> RelayStates;
+    Table<std::int16_t> OptoStates;
+
+    // Program and link bookkeeping
+    std::string AppPath; // always ends in '/'
+    std::int16_t LoadedFaderCount = 1;
+    std::int16_t StartupStep = 0;
+    bool UpdatingControls = false;
+    orl::ReceiveBuffer ReceiveBuffer;
+    bool SocketConnected = false;
+    bool SwitcherOnline = false;
+    std::int16_t PollsWithoutReply = 0;
+    std::int32_t PendingRequestMask1 = 0;
+    std::int32_t PendingRequestMask2 = 0;
+    std::int16_t RequestRepeatCountdown = 0;
+    bool InchanRequestPending = false;
+};
+
+// Initial values of the whole state; `appPath` is the program's folder (a '/' is
+// appended when missing). Every per-fader array gets FaderCount (1) elements.
+void ProgramSetup(Variables& v, const std::string& appPath);
+
+// Re-creates every per-fader array with `count` elements of 0 / false.
+void RecreateFaderArrays(Variables& v, std::size_t count);
+// Resizes every per-fader array to `count`, keeping the entries that remain.
+void ResizeFaderArrays(Variables& v, std::size_t count);
+
+// Marks the device of every fader as awaiting data; stops silently at the first
+// fader whose device ID lies outside 0 .. 8192.
+void InitDeviceIDs(Variables& v);
+
+} // namespace orl

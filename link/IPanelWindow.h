@@ -1,0 +1,32 @@
+#pragma once
+// What the link and the dialogs ask of the main window after they changed the panel
+// state. frmMain implements it; tests hand the link a recording fake.
+
+#include "Colours.h"
+
+#include <cstdint>
+#include <string>
+
+namespace orl {
+
+enum class StripButton { On, Off, Btn1, Btn2, Btn3, Btn4 }; // Btn1 PGM, 2 OFFLN, 3 CUE, 4 IFB
+
+class IPanelWindow {
+public:
+    virtual ~IPanelWindow() = default;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void EnablePollTimer(bool enabled) = 0;
+    // Starts the decode timer (it stops itself once the receive buffer is empty).
+    virtual void EnableDecodeTimer() = 0;
+    // Applies a z-order: -1 above all other windows, -2 ordinary; position and size kept.
+    virtual void SetStayOnTop(std::int32_t mode) = 0;
+
+    virtual void InitSlider(int strip) = 0;
+    virtual void InitAllSliders() = 0;
+    virtual void UpdateActiveSource(int strip) = 0;
+    virtual void UpdateBussButtonTally() = 0;
+    virtual void UpdateUserButtonTally() = 0;
+    virtual void SetStripButtonColour(int strip, StripButton button, Colour colour) = 0;
+};
+
+} // namespace orl

@@ -1,0 +1,42 @@
+#pragma once
+// The link's socket on QTcpSocket: non-blocking, events delivered on the window thread.
+// The only file of link/ that includes Qt Network.
+
+#include "ISocket.h"
+
+#include <QObject>
+#include <QTcpSocket>
+
+namespace orl {
+
+class QtSocket : public QObject, public ISocket {
+    Q_OBJECT
+public:
+    // Beyond this many unsent bytes a write reports would-block instead of queueing more.
+    static constexpr qint64 MaxQueuedBytes = 1 << 20;
+
+    explicit QtSocket(QObject* parent = nullptr);
+
+    void SetEventSink(ISocketEvents* sink) override { sink_ = sink; }
+    void SetRemoteHost(const std::string& address) override;
+    void SetRemotePort(std::int32_t port) override;
+    int Connect() override;
+    void Close() override;
+    void Reset() override;
+    bool Connected() const override;
+    long Write(const std::uint8_t* data, long length) override;
+    long BytesTaken() const override { return bytesTaken_; }
+    long Read(std::uint8_t* buffer, long count) override;
+    int LastError() const override { return lastError_; }
+
+private:
+    void Rewire();
+    QTcpSocket* socket_ = nullptr;
+    ISocketEvents* sink_ = nullptr;
+    QString host_;
+    quint16 port_ = 0;
+    long bytesTaken_ = 0;
+    int lastError_ = 0;
+};
+
+} // namespace orl

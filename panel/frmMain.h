@@ -1,0 +1,150 @@
+#pragma once
+// The main window: fader strips, channel and bus buttons, source selectors, the
+// user-button column, the menus, the socket and the two timers.
+
+#include "ColourButton.h"
+#include "ErrorLog.h"
+#include "IPanelWindow.h"
+#include "QtSocket.h"
+#include "TCPComm.h"
+#include "Variables.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class QAction;
+
+namespace orl {
+
+class frmAbout;
+
+// The eleven controls of one fader strip.
+struct FaderStrip {
+    QFrame* frSlider = nullptr;
+    QComboBox* cmbSource = nullptr;
+    QLabel* lblGain = nullptr;
+    QSlider* sliGain = nullptr;
+    QPushButton* cmdZerodb = nullptr;
+    ColourButton* cmdBtn1 = nullptr; // PGM
+    ColourButton* cmdBtn2 = nullptr; // OFFLN
+    ColourButton* cmdBtn3 = nullptr; // CUE
+    ColourButton* cmdBtn4 = nullptr; // IFB
+    ColourButton* cmdOn = nullptr;
+    ColourButton* cmdOff = nullptr;
+};
+
+class frmMain : public QMainWindow, public IPanelWindow {
+    Q_OBJECT
+public:
+    // Opens the setup dialog modally over `parent` (set by the program; tests may set
+    // their own).
+    using SetupDialogOpener = std::function<void(QWidget* parent)>;
+
+    frmMain(Variables& v, ErrorLog& log, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    void SetSetupDialogOpener(SetupDialogOpener opener) { openSetupDialog_ = std::move(opener); }
+
+    // Life cycle
+    void Form_Load();
+    void Form_Unload();
+    void mnuSetup_Click();
+    void mnuDebug_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+
+    // Fader strips
+    void LoadFaders();
+    void UnloadFaders();
+    void InitSlider(int index) override;
+    void InitAllSliders() override;
+    void sliGain_Scroll(int index); // the gain-move handler
+    void sliGain_KeyUp(int index, int keyCode);
+    void cmdZerodb_Click(int index);
+    // "  +12db", "  -12.5db", "  Off" below the threshold (-99.9 or -79.9)
+    static QString GainLabelText(int gainPosition, double offThreshold);
+
+    // Channel and bus buttons
+    void cmdOn_Click(int index);
+    void cmdOff_Click(int index);
+    void cmdBtn1_Click(int index);
+    void cmdBtn2_Click(int index);
+    void cmdBtn3_Click(int index);
+    void cmdBtn4_MouseDown(int index);
+    void cmdBtn4_MouseUp(int index);
+    void UpdateBussButtonTally() override;
+
+    // Source selection
+    void LoadInputCombo(int index);
+    void UpdateActiveSource(int index) override;
+    void cmbSource_Click(int index);
+    void cmbSource_KeyPress(int index, int keyAscii);
+
+    // User buttons
+    void SetupButtons();
+    void cmdUserButton_Click(int index);
+    void cmdUserButton_MouseDown(int index);
+    void cmdUserButton_MouseUp(int index);
+    void UpdateUserButtonTally() override;
+
+    // IPanelWindow
+    void SetCaption(const std::string& caption) override;
+    void EnablePollTimer(bool enabled) override;
+    void EnableDecodeTimer() override;
+    void SetStayOnTop(std::int32_t mode) override;
+    void SetStripButtonColour(int strip, StripButton button, Colour colour) override;
+
+    // Lays out the user-button column and the window width by the rule of the setup menu.
+    void LayOutButtonColumn();
+
+    // For tests and the program
+    TCPComm& Link() { return link_; }
+    const FaderStrip& Strip(int index) const { return strips_.at(static_cast<std::size_t>(index)); }
+    int StripCount() const { return static_cast<int>(strips_.size()); }
+    ColourButton* UserButton(int index) const { return cmdUserButton_.at(static_cast<std::size_t>(index)); }
+    QFrame* ButtonFrame() const { return frBtns_; }
+    QTimer& PollTimer() { return tmrPoll_; }
+    QTimer& DecodeTimer() { return tmrDecode_; }
+    int WindowWidthTwips() const;
+    void SetWindowWidthTwips(int twips);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateStrip(int index);     // creates the eleven controls of strip `index`
+    void DestroyStrip(int index);
+    void CreateUserButtons();        // the column of eight in frBtns
+    void ConnectStripSignals(int index);
+    // Runs a handler that has no error handling of its own: an unexpected failure is
+    // reported, never ends the program.
+    void Guarded(const std::function<void()>& action);
+
+    Variables& v_;
+    ErrorLog& log_;
+    QtSocket scktSwitcher_;
+    TCPComm link_;
+    QTimer tmrDecode_;
+    QTimer tmrPoll_;
+    QWidget* panel_ = nullptr;  // the dark blue client area
+    QFrame* frBtns_ = nullptr;
+    std::vector<FaderStrip> strips_;
+    std::array<ColourButton*, 8> cmdUserButton_{};
+    frmAbout* about_ = nullptr;
+    SetupDialogOpener openSetupDialog_;
+    bool unloaded_ = false;
+    bool keyMoveInProgress_ = false; // Home/End: the move is sent on key release
+};
+
+} // namespace orl

@@ -1,0 +1,36 @@
+# Installs, quietly and only when missing, the Debian 12 packages the panel needs to
+# build, run and be tested. Sourced by the scripts of this folder.
+
+orl_packages=(
+    build-essential cmake ninja-build ccache pkg-config
+    qt6-base-dev libgl-dev
+    libgtest-dev googletest libbenchmark-dev
+    clang libclang-rt-dev
+    xvfb xauth x11-apps imagemagick fonts-liberation
+)
+
+orl_install_deps() {
+    local missing=()
+    for p in "${orl_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing packages: ${missing[*]} (run as root to install them)" >&2
+        return 1
+    fi
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Configures and builds one build folder: orl_build DIR [extra cmake args...]
+orl_build() {
+    local dir=$1
+    shift
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}
