@@ -1,7 +1,282 @@
-// Placeholder bodies until the configuration file lands.
 #include "Configuration.h"
 
+#include "OrlError.h"
+#include "Values.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string_view>
+#include <vector>
+
 namespace orl {
-bool ReadConfiguration(Variables&) { return false; }
-bool WriteConfiguration(const Variables&, ErrorLog&) { return true; }
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const LineEnd = "\r\n";
+
+// The file's items, read as comma-separated fields: leading spaces skipped; an item
+// that begins with a double quote runs to the next double quote (quotes dropped, and
+// whatever follows up to the next comma or line end is discarded); any other item ends
+// at the first comma or line end. CR LF, LF and CR all end a line.
+std::vector<std::string> SplitItems(const std::string& text) {
+    std::vector<std::string> items;
+    const std::size_t size = text.size();
+    std::size_t p = 0;
+    const auto isEnd = [&](std::size_t i) {
+        return text[i] == ',' || text[i] == '\r' || text[i] == '\n';
+    };
+    const auto skipDelimiter = [&]() {
+        if (p >= size)
+            return;
+        if (text[p] == '\r') {
+            ++p;
+            if (p < size && text[p] == '\n')
+                ++p;
+        } else {
+            ++p; // ',' or '\n'
+        }
+    };
+    while (p < size) {
+        while (p < size && text[p] == ' ')
+            ++p;
+        std::string item;
+        if (p < size && text[p] == '"') {
+            const std::size_t close = text.find('"', p + 1);
+            const std::size_t stop = close == std::string::npos ? size : close;
+            item = text.substr(p + 1, stop - p - 1);
+            p = close == std::string::npos ? size : close + 1;
+            while (p < size && !isEnd(p))
+                ++p;
+        } else {
+            const std::size_t start = p;
+            while (p < size && !isEnd(p))
+                ++p;
+            item = text.substr(start, p - start);
+        }
+        skipDelimiter();
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+// Up to `length` characters from the 1-based `position`; empty past the end.
+std::string Mid(const std::string& text, std::size_t position, std::size_t length) {
+    if (position - 1 >= text.size())
+        return {};
+    return text.substr(position - 1, length);
+}
+
+bool StartsWith(const std::string& text, std::string_view key) {
+    return std::string_view(text).starts_with(key);
+}
+
+std::int16_t NotNegative(std::int16_t value) { return value < 0 ? std::int16_t{0} : value; }
+
+std::int16_t Limited(std::int16_t value, std::int16_t low, std::int16_t high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+// "Device ID 12=345": the fader number stands at `numberPosition`, one digit when an "="
+// follows it, else two; the value starts right after the "=".
+void ApplyFaderValue(Table<std::int16_t>& table, const std::string& item,
+                     std::size_t numberPosition) {
+    const bool oneDigit = Mid(item, numberPosition + 1, 1) == "=";
+    const std::int16_t fader = IntegerOfText(Mid(item, numberPosition, oneDigit ? 1 : 2));
+    const std::int16_t value =
+        NotNegative(IntegerOfText(Mid(item, numberPosition + (oneDigit ? 2 : 3), 5)));
+    table[static_cast<long long>(fader) - 1] = value;
+}
+
+void ApplyButton(Variables& v, const std::string& item) {
+    for (int b = 1; b <= 8; ++b) {
+        const std::string prefix = "Button" + std::to_string(b);
+        UserButtonRecord& button = v.UserButtons[static_cast<std::size_t>(b - 1)];
+        if (StartsWith(item, prefix + "_Type")) {
+            const std::int16_t type = IntegerOfText(Mid(item, 14, 15));
+            button.ButtonType = type < 1000 ? None : type;
+            return;
+        }
+        if (StartsWith(item, prefix + "_Label")) {
+            button.Label = Mid(item, 15, 15);
+            return;
+        }
+        if (StartsWith(item, prefix + "_Channel1")) {
+            const std::int16_t channel = IntegerOfText(Mid(item, 18, 15));
+            button.Channel1 = channel < 0 ? None : channel;
+            return;
+        }
+        if (StartsWith(item, prefix + "_Channel2")) {
+            const std::int16_t channel = IntegerOfText(Mid(item, 18, 15));
+            button.Channel2 = channel < 0 ? None : channel;
+            return;
+        }
+    }
+}
+
+// Applies one item; `password` keeps the scrambled text of the last "Password" item.
+void ApplyItem(Variables& v, const std::string& item, std::optional<std::string>& password) {
+    if (StartsWith(item, "IP Address")) {
+        v.IPAddress = Mid(item, 12, 25);
+        if (v.IPAddress.empty())
+            v.IPAddress = "127.0.0.1";
+    } else if (StartsWith(item, "IP Port")) {
+        const std::int32_t port = LongOfText(Mid(item, 9, 5));
+        v.IPPort = port <= 0 ? 1250 : port;
+    } else if (StartsWith(item, "Fader Count")) {
+        v.FaderCount = Limited(IntegerOfText(Mid(item, 13, 5)), 1, MaxFaders);
+        RecreateFaderArrays(v, static_cast<std::size_t>(v.FaderCount));
+    } else if (StartsWith(item, "Panel Mode")) {
+        v.PanelMode = IntegerOfText(Mid(item, 12, 1));
+    } else if (StartsWith(item, "Console")) {
+        v.ConsoleNumber = NotNegative(IntegerOfText(Mid(item, 9, 5)));
+    } else if (StartsWith(item, "Program Bus")) {
+        v.ProgramBus = NotNegative(IntegerOfText(Mid(item, 13, 5)));
+    } else if (StartsWith(item, "OffLine Bus")) {
+        v.OfflineBus = NotNegative(IntegerOfText(Mid(item, 13, 5)));
+    } else if (StartsWith(item, "Cue Bus")) {
+        v.CueBus = NotNegative(IntegerOfText(Mid(item, 9, 5)));
+    } else if (StartsWith(item, "IFB Source")) {
+        v.IFBSource = NotNegative(IntegerOfText(Mid(item, 12, 5)));
+    } else if (StartsWith(item, "Input ")) {
+        ApplyFaderValue(v.FaderDeviceID, item, 7);
+    } else if (StartsWith(item, "Device ID ")) {
+        ApplyFaderValue(v.FaderDeviceID, item, 11);
+    } else if (StartsWith(item, "Source ")) {
+        ApplyFaderValue(v.FaderSource, item, 8);
+    } else if (StartsWith(item, "Stay On Top")) {
+        v.StayOnTopMode = Mid(item, 13, 5) == "Yes" ? StayOnTop : NotOnTop;
+    } else if (StartsWith(item, "Enable Source Select")) {
+        v.EnableSourceSelect = Mid(item, 22, 5) == "Yes";
+    } else if (StartsWith(item, "Display Button Panel")) {
+        v.DisplayButtonPanel = Mid(item, 22, 5) == "Yes";
+    } else if (StartsWith(item, "Button")) {
+        ApplyButton(v, item);
+    } else if (StartsWith(item, "Refresh Rate")) {
+        v.RefreshRate = Limited(IntegerOfText(Mid(item, 14, 5)), 1, 32500);
+    } else if (StartsWith(item, "Time Out")) {
+        v.TimeOut = Limited(IntegerOfText(Mid(item, 10, 5)), 1, 3600);
+    } else if (StartsWith(item, "User Name")) {
+        v.UserName = Mid(item, 11, 5);
+    } else if (StartsWith(item, "Password")) {
+        password = Mid(item, 10, 5);
+    }
+}
+
+// Character i (from 1) of the password is stored with its 8-bit code raised by i.
+std::string Scramble(const std::string& text, int direction) {
+    std::string result = text;
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        const int code = static_cast<unsigned char>(result[i]) +
+                         direction * static_cast<int>(i + 1);
+        if (code < 0 || code > 255)
+            ThrowInvalidCall();
+        result[i] = static_cast<char>(static_cast<unsigned char>(code));
+    }
+    return result;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        ThrowFileAccess();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        ThrowFileAccess();
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        ThrowFileAccess();
+    return text;
+}
+
+std::string YesNo(bool yes) { return yes ? "Yes" : "No"; }
+
+std::string ComposeConfiguration(const Variables& v) {
+    std::string out;
+    const auto line = [&out](const std::string& text) { out += text + LineEnd; };
+    const auto number = [](long long value) { return std::to_string(value); };
+    line("[CONFIGURATION]");
+    line("SETUP");
+    line("IP Address=" + v.IPAddress);
+    line("IP Port=" + number(v.IPPort));
+    line("CONFIG");
+    line("Program Bus=" + number(v.ProgramBus));
+    line("OffLine Bus=" + number(v.OfflineBus));
+    line("Cue Bus=" + number(v.CueBus));
+    line("IFB Source=" + number(v.IFBSource));
+    line("Console=" + number(v.ConsoleNumber));
+    line("Fader Count=" + number(v.FaderCount));
+    for (long long n = 1; n <= v.FaderCount; ++n) {
+        line("Device ID " + number(n) + "=" + number(v.FaderDeviceID[n - 1]));
+        line("Source " + number(n) + "=" + number(v.FaderSource[n - 1]));
+    }
+    line("Panel Mode=" + number(v.PanelMode));
+    line("Stay On Top=" + YesNo(v.StayOnTopMode == StayOnTop));
+    line("Enable Source Select=" + YesNo(v.EnableSourceSelect));
+    line("Display Button Panel=" + YesNo(v.DisplayButtonPanel));
+    for (std::size_t b = 1; b <= v.UserButtons.size(); ++b) {
+        const UserButtonRecord& button = v.UserButtons[b - 1];
+        const std::string prefix = "Button" + std::to_string(b);
+        line(prefix + "_Type=" + number(button.ButtonType));
+        line(prefix + "_Label=" + button.Label);
+        line(prefix + "_Channel1=" + number(button.Channel1));
+        line(prefix + "_Channel2=" + number(button.Channel2));
+    }
+    line("Refresh Rate=" + number(v.RefreshRate));
+    line("Time Out=" + number(v.TimeOut));
+    line("SECURITY");
+    line("User Name=" + v.UserName);
+    line("Password=" + Scramble(v.Password, +1));
+    return out;
+}
+
+} // namespace
+
+bool ReadConfiguration(Variables& v) {
+    const std::string path = v.AppPath + ConfigurationFileName;
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        return false;
+    const std::vector<std::string> items = SplitItems(ReadFileBytes(path));
+    std::optional<std::string> password;
+    for (const std::string& item : items)
+        ApplyItem(v, item, password);
+    v.Password = password ? Scramble(*password, -1) : std::string();
+    InitDeviceIDs(v);
+    return true;
+}
+
+bool WriteConfiguration(const Variables& v, ErrorLog& log) {
+    const std::string path = v.AppPath + ConfigurationFileName;
+    const std::string temporary = v.AppPath + ConfigurationTemporaryFileName;
+    bool created = false;
+    try {
+        const std::string text = ComposeConfiguration(v);
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            ThrowFileAccess();
+        created = true;
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out)
+            ThrowFileAccess();
+        std::error_code ec;
+        fs::rename(temporary, path, ec);
+        if (ec)
+            ThrowFileAccess();
+        return true;
+    } catch (...) {
+        log.ReportError("Error Writing ini File", "File Error");
+        if (created) {
+            std::error_code ec;
+            fs::remove(temporary, ec);
+        }
+        return false;
+    }
+}
+
 } // namespace orl

@@ -8,6 +8,8 @@
 namespace orl {
 
 constexpr const char* ConfigurationFileName = "orlntpnl.ini";
+// Written first and renamed over the configuration file once complete.
+constexpr const char* ConfigurationTemporaryFileName = "orlntpnl.ini.tmp";
 
 // Reads AppPath + "orlntpnl.ini" into the panel state and marks the faders' devices
 // (InitDeviceIDs). False when the file does not exist (nothing changed). It has no
