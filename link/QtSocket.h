@@ -31,12 +31,15 @@ public:
 
 private:
     void Rewire();
+    // Drops the current socket without any event and starts a fresh one.
+    void Fresh();
     QTcpSocket* socket_ = nullptr;
     ISocketEvents* sink_ = nullptr;
     QString host_;
     quint16 port_ = 0;
     long bytesTaken_ = 0;
     int lastError_ = 0;
+    bool established_ = false; // the connect event was delivered for this socket
 };
 
 } // namespace orl

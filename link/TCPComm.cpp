@@ -1,0 +1,179 @@
+// Connection and polling: opening and closing the link to the server module, the
+// socket's events, writing composed messages, the type handshake and the poll tick.
+#include "TCPComm.h"
+
+#include "ByteManipulation.h"
+#include "FrameReader.h"
+#include "FrameWriter.h"
+#include "Protocol.h"
+#include "Values.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace orl {
+
+TCPComm::TCPComm(Variables& v, ErrorLog& log, ISocket& socket, IPanelWindow& window)
+    : v_(v), log_(log), socket_(socket), window_(window), handlers_(v, log, window) {
+    socket_.SetEventSink(this);
+}
+
+void TCPComm::ConnectToServer() {
+    try {
+        socket_.SetRemoteHost(v_.IPAddress);
+        socket_.SetRemotePort(v_.IPPort);
+        if (socket_.Connect() != 0) {
+            // Failed at once: ready the socket for the next tick's attempt.
+            socket_.Close();
+            socket_.Reset();
+        }
+    } catch (...) {
+        log_.ReportError("Error Connecting to Server", "Connection Error");
+    }
+}
+
+void TCPComm::DisconnectFromServer() {
+    try {
+        socket_.Close();
+        socket_.Reset();
+        v_.SocketConnected = false;
+        v_.SwitcherOnline = false;
+        window_.SetCaption(CaptionDisconnected);
+        v_.StartupStep = 0;
+    } catch (...) {
+        log_.ReportError("Error Disconnecting from Server", "Connection Error");
+    }
+}
+
+void TCPComm::ShowConnection(bool online) {
+    try {
+        if (online) {
+            RunStartupSequence();
+            v_.SwitcherOnline = true;
+        } else {
+            v_.SwitcherOnline = false;
+        }
+    } catch (...) {
+        log_.ReportError("Error Showing Connection", "Program Error");
+    }
+}
+
+void TCPComm::SendToSwitcher(const Bytes& message) {
+    try {
+        const long length = static_cast<long>(message.size());
+        // The whole message is written again while the socket takes less than all of it,
+        // but only a bounded number of times: a peer that stops reading must not hold
+        // the window thread.
+        for (int attempt = 0; attempt < MaxPartialWrites; ++attempt) {
+            if (!socket_.Connected()) {
+                DisconnectFromServer();
+                return;
+            }
+            const long written = socket_.Write(message.data(), length);
+            if (written < 1 && socket_.LastError() != ISocket::WouldBlock)
+                return; // dropped without a report
+            if (socket_.BytesTaken() == length)
+                return;
+        }
+    } catch (...) {
+        log_.ReportError("Error sending to switcher", "Message Error");
+    }
+}
+
+void TCPComm::ProcessTypeRequest(const Bytes& message) {
+    try {
+        // 81 64 cs FF, or 81 64 xx cs FF
+        if (message.size() != 4 && message.size() != 5)
+            return;
+        FrameReader frame(message);
+        if (CheckSum(message, 2) != frame.At(message.size() - 2))
+            return;
+        if (frame.At(1) != wire::TypeRequestCode)
+            return;
+        SendToSwitcher(FrameWriter(wire::TypeRequest).Byte(wire::PanelType).Byte(1).Finish());
+        window_.EnablePollTimer(true);
+    } catch (...) {
+        log_.ReportError("Error Processing Type Request", "Message Error");
+    }
+}
+
+void TCPComm::PollTick() {
+    try {
+        if (!v_.SocketConnected) {
+            ConnectToServer();
+            return;
+        }
+        if (v_.StartupStep < ConnectedStep) {
+            window_.SetCaption(CaptionWaiting);
+            RunStartupSequence();
+        } else {
+            window_.SetCaption(CaptionConnected);
+        }
+        if (v_.InchanRequestPending)
+            RequestInchan(false);
+        if (v_.PollsWithoutReply > PollTimeout) {
+            v_.PollsWithoutReply = 0;
+            DisconnectFromServer();
+            return;
+        }
+        if (v_.RequestRepeatCountdown <= 0) {
+            SendInfoRequest(v_.PendingRequestMask1, v_.PendingRequestMask2, wire::None14, 0);
+            v_.RequestRepeatCountdown = RequestRepeatReload;
+        } else {
+            v_.RequestRepeatCountdown = ToInteger(v_.RequestRepeatCountdown - 1LL);
+        }
+        v_.PollsWithoutReply = ToInteger(v_.PollsWithoutReply + 1LL);
+        SendToSwitcher(Bytes{wire::Poll});
+    } catch (...) {
+        log_.ReportError("Error Sending Poll Timer", "Timer Error");
+    }
+}
+
+void TCPComm::OnSocketConnect() {
+    try {
+        v_.SocketConnected = true;
+        v_.PollsWithoutReply = 0;
+    } catch (...) {
+        log_.ReportError("Error Connecting from Server", "Socket Error");
+    }
+}
+
+void TCPComm::OnSocketReceive(long bytesWaiting) {
+    // One read buffer per event; a huge announcement does not make a huge allocation.
+    constexpr long MaxChunk = 65536;
+    bool appended = false;
+    try {
+        std::vector<std::uint8_t> chunk(
+            static_cast<std::size_t>(std::clamp(bytesWaiting, 1L, MaxChunk)));
+        for (;;) {
+            const long count = socket_.Read(chunk.data(), static_cast<long>(chunk.size()));
+            if (count >= 1) {
+                v_.ReceiveBuffer.Append(chunk.data(),
+                                        static_cast<std::size_t>(std::min<long>(
+                                            count, static_cast<long>(chunk.size()))));
+                appended = true;
+                continue;
+            }
+            if (socket_.LastError() == ISocket::WouldBlock) {
+                window_.EnableDecodeTimer();
+                DecodeBuffer();
+            } else if (appended) {
+                // Not decoded here; the decode timer picks the bytes up.
+                window_.EnableDecodeTimer();
+            }
+            return;
+        }
+    } catch (...) {
+        log_.ReportError("Error Receiving IP Message", "Socket Error");
+    }
+}
+
+void TCPComm::OnSocketClose() {
+    try {
+        DisconnectFromServer();
+    } catch (...) {
+        log_.ReportError("Error Disconnecting from Server", "Socket Error");
+    }
+}
+
+} // namespace orl

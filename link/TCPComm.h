@@ -57,7 +57,8 @@ public:
 
     // Decoder
     void DecodeBuffer();
-    // tmrDecode: decodes one message when bytes wait; false once the buffer is empty.
+    // tmrDecode: decodes one message when bytes wait; false once the buffer is empty (or
+    // holds only an incomplete message, which the next receive event resumes).
     bool DecodeTick();
 
     // Outgoing commands (composition fails without sending on a field out of range)
