@@ -6,7 +6,7 @@
 
 namespace orl {
 
-void PrintDeviceIDs(const Variables& v) {
+void PrintDeviceIDs(const Variables &v) {
     try {
         std::ofstream out(v.AppPath + DeviceListingFileName, std::ios::binary | std::ios::trunc);
         if (!out)
@@ -14,8 +14,8 @@ void PrintDeviceIDs(const Variables& v) {
         for (long long d = 0; d <= MaxDeviceID; ++d) {
             if (!v.DeviceIDs.Contains(d))
                 return;
-            out << "ID:" << FormatDigits(d, 4) << " - Src:"
-                << FormatDigits(v.DeviceIDs[d].Source, 4) << "\r\n";
+            out << "ID:" << FormatDigits(d, 4)
+                << " - Src:" << FormatDigits(v.DeviceIDs[d].Source, 4) << "\r\n";
             if (!out)
                 return;
         }
