@@ -14,12 +14,13 @@ public:
     Table() = default;
     explicit Table(std::size_t count, const T& value = T{}) : items_(count, value) {}
 
-    T& operator[](long long index) {
+    // vector<bool> hands out proxies, so the element types come from the vector.
+    typename std::vector<T>::reference operator[](long long index) {
         if (!Contains(index))
             ThrowSubscript();
         return items_[static_cast<std::size_t>(index)];
     }
-    const T& operator[](long long index) const {
+    typename std::vector<T>::const_reference operator[](long long index) const {
         if (!Contains(index))
             ThrowSubscript();
         return items_[static_cast<std::size_t>(index)];
