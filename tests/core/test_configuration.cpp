@@ -328,6 +328,15 @@ TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
         if (c.check)
             c.check(r);
     }
+
+    fs::remove(IniPath());
+    fs::create_directory(IniPath());
+    try {
+        ReadConfiguration(v);
+        ADD_FAILURE() << "an unreadable file did not fail";
+    } catch (const OrlError &e) {
+        EXPECT_EQ(e.Number(), PathFileAccessError);
+    }
 }
 
 TEST_F(ConfigurationFile, AFailedWriteIsReportedAndKeepsThePreviousFile) {
