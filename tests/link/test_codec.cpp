@@ -1,0 +1,113 @@
+#include "ByteManipulation.h"
+#include "FrameReader.h"
+#include "FrameWriter.h"
+#include "OrlError.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <random>
+
+using namespace orl;
+
+TEST(Codec, BytesToValueJoinsTwoSevenBitGroups) {
+    EXPECT_EQ(BytesToValue(0x7F, 0x7F), 16383);
+    EXPECT_EQ(BytesToValue(0x00, 0x01), 128);
+    EXPECT_EQ(BytesToValue(0x05, 0x00), 5);
+    EXPECT_EQ(BytesToValue(0x7F, 0xFF), 32767);
+    EXPECT_THROW(BytesToValue(0x80, 0xFF), OrlError); // 32768 does not fit
+}
+
+TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
+    struct Case {
+        const char* message;
+        int excluded;
+        int sum;
+    } cases[] = {
+        {"81 09 01", 0, 0x0A},
+        {"81 09 01 0A FF", 2, 0x0A},
+        {"F2 00 02 00 00 00 00 7F 7F 00 00", 0, 0x00}, // wraps
+        {"D6 7F 00 01 04 00 01 00 01", 0, 0x06},
+        {"81", 0, 0},    // empty range
+        {"", 0, 0},      // empty message
+        {"81 05", 5, 0}, // more excluded than there is
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckSum(HexToBytes(c.message), c.excluded), c.sum) << c.message;
+}
+
+TEST(Codec, FindEOMCountsFromTheCurrentFrontOfTheBuffer) {
+    ReceiveBuffer buffer;
+    EXPECT_EQ(FindEOM(buffer), 0);
+    buffer.Append(HexToBytes("FC 0A 05"));
+    EXPECT_EQ(FindEOM(buffer), 0);
+    buffer.Append(HexToBytes("FF 81 FF"));
+    EXPECT_EQ(FindEOM(buffer), 4);
+    TrimBuffer(buffer, 4);
+    EXPECT_EQ(FindEOM(buffer), 2);
+    TrimBuffer(buffer, 1);
+    EXPECT_EQ(FindEOM(buffer), 1); // the first byte itself
+}
+
+TEST(Codec, TrimBufferReturnsTheFrontAndKeepsTheRest) {
+    struct Case {
+        const char* buffer;
+        long count;
+        const char* taken;
+        const char* rest;
+    } cases[] = {
+        {"01 02 03 04 05", 5, "01 02 03 04 05", ""},
+        {"01 02 03 04 05", 2, "01 02", "03 04 05"},
+        {"01 02 03", 9, "01 02 03", ""},
+        {"", 1, "", ""},
+    };
+    for (const auto& c : cases) {
+        ReceiveBuffer buffer;
+        buffer.Append(HexToBytes(c.buffer));
+        EXPECT_EQ(BytesToHex(TrimBuffer(buffer, c.count)), c.taken) << c.buffer;
+        EXPECT_EQ(BytesToHex(buffer.Contents()), c.rest) << c.buffer;
+    }
+}
+
+// Appends and trims interleaved across the buffer's compaction keep every byte in order.
+TEST(Codec, ReceiveBufferKeepsArrivalOrderAcrossManyAppendsAndTrims) {
+    std::mt19937 random(1234);
+    ReceiveBuffer buffer;
+    std::deque<std::uint8_t> expected;
+    std::uint8_t next = 0;
+    for (int round = 0; round < 5000; ++round) {
+        Bytes chunk(random() % 40);
+        for (auto& b : chunk)
+            b = next++;
+        buffer.Append(chunk);
+        expected.insert(expected.end(), chunk.begin(), chunk.end());
+        const long count = static_cast<long>(random() % 45) + 1;
+        const Bytes taken = TrimBuffer(buffer, count);
+        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), expected.size());
+        ASSERT_EQ(taken, Bytes(expected.begin(), expected.begin() + static_cast<long>(n)));
+        expected.erase(expected.begin(), expected.begin() + static_cast<long>(n));
+        ASSERT_EQ(buffer.size(), expected.size());
+    }
+    EXPECT_EQ(buffer.Contents(), Bytes(expected.begin(), expected.end()));
+}
+
+TEST(Codec, FrameReaderNeverReadsPastTheFrame) {
+    const Bytes frame = HexToBytes("D6 05 01 FF");
+    FrameReader reader(frame);
+    EXPECT_EQ(reader.Value14(), 5 + 128);
+    EXPECT_EQ(reader.Byte(), 0xFF);
+    EXPECT_THROW(reader.Byte(), OrlError);
+    FrameReader short14(frame, 3);
+    EXPECT_THROW(short14.Value14(), OrlError);
+    FrameReader skip(frame);
+    EXPECT_THROW(skip.Skip(4), OrlError);
+}
+
+TEST(Codec, FrameWriterRefusesFieldsOutOfRange) {
+    EXPECT_EQ(BytesToHex(FrameWriter(0xFE).Value14(16383).Byte(127).Finish()), "FE 7F 7F 7F 7D FF");
+    EXPECT_EQ(BytesToHex(FrameWriter(0xF2).Value28(131072).Finish()), "F2 00 00 08 00 08 FF");
+    EXPECT_THROW(FrameWriter(0xFE).Value14(-1), OrlError);
+    EXPECT_THROW(FrameWriter(0xFE).Value14(16384), OrlError);
+    EXPECT_THROW(FrameWriter(0xFE).Byte(128), OrlError);
+    EXPECT_THROW(FrameWriter(0xFE).Value28(-1), OrlError);
+}
