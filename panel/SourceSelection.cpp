@@ -1,1 +1,134 @@
-// (being written)
+// The source combo box of each strip: the list of the switcher's inputs, showing the
+// strip's current source, and choosing a new one by list or by typed number.
+
+#include "frmMain.h"
+
+#include "OrlError.h"
+#include "Values.h"
+
+#include <QSignalBlocker>
+
+namespace orl {
+
+namespace {
+
+constexpr int EnterKey = 13;
+constexpr std::int16_t StartupComplete = 8;
+
+QComboBox* ComboOf(std::vector<FaderStrip>& strips, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= strips.size())
+        ThrowSubscript();
+    return strips[static_cast<std::size_t>(index)].cmbSource;
+}
+
+QString Latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+void frmMain::LoadInputCombo(int index) {
+    try {
+        QComboBox* combo = ComboOf(strips_, index);
+        // Filling the list is not an operator's choice: it must not send a source change.
+        const QSignalBlocker quiet(combo);
+        combo->clear();
+        combo->addItem(QStringLiteral("Undefined"));
+        for (int n = 1; n <= v_.InputCount; ++n)
+            combo->addItem(Latin1(v_.InputNames[n - 1]) + QStringLiteral(" [") +
+                           QString::fromStdString(FormatDigits(n, 4)) + QStringLiteral("]"));
+        // No entry is chosen until UpdateActiveSource says which.
+        combo->setCurrentIndex(-1);
+        combo->setEnabled(v_.EnableSourceSelect);
+    } catch (...) {
+        log_.ReportError("Error Loading Source Combo Box", "Form Error");
+    }
+}
+
+void frmMain::UpdateActiveSource(int index) {
+    try {
+        QComboBox* combo = ComboOf(strips_, index);
+        std::int16_t s = v_.DeviceIDs[v_.FaderDeviceID[index]].Source;
+        if (v_.PanelMode == PanelModeConsole) {
+            // The strip's own choice wins; a strip set to no source stays without one.
+            const std::int16_t chosen = v_.FaderSource[index];
+            s = chosen == None ? None : ToInteger(static_cast<long long>(chosen) - 1);
+        }
+        int entry = 0;
+        if (s == None) {
+            v_.FaderSource[index] = None;
+        } else {
+            v_.FaderSource[index] = ToInteger(static_cast<long long>(s) + 1);
+            entry = s + 1;
+            if (combo->currentIndex() != entry) {
+                v_.InputChannels[s].AttributesWanted = true;
+                if (v_.StartupStep == StartupComplete)
+                    v_.InchanRequestPending = true;
+            }
+        }
+        v_.UpdatingControls = true;
+        if (entry < combo->count())
+            combo->setCurrentIndex(entry);
+        v_.UpdatingControls = false;
+    } catch (...) {
+        v_.UpdatingControls = false;
+        log_.WriteErrorLog("Error updating Active Source", "Display Error");
+    }
+}
+
+void frmMain::cmbSource_Click(int index) {
+    Guarded([&] {
+        if (v_.UpdatingControls)
+            return;
+        const int e = ComboOf(strips_, index)->currentIndex();
+        if (e < 0)
+            return; // nothing chosen: nothing to send
+        const std::int16_t source = e == 0 ? None : ToInteger(static_cast<long long>(e));
+        v_.FaderSource[index] = source;
+        if (source != None)
+            v_.InputChannels[source - 1].AttributesWanted = true;
+        v_.InchanRequestPending = true;
+        link_.SendSourceChange(v_.FaderSource[index], v_.FaderDeviceID[index]);
+    });
+}
+
+void frmMain::cmbSource_KeyPress(int index, int keyAscii) {
+    if (keyAscii != EnterKey)
+        return;
+    Guarded([&] {
+        QComboBox* combo = ComboOf(strips_, index);
+        const int count = combo->count();
+        const QByteArray typed = combo->currentText().toLatin1();
+        const std::string_view text(typed.constData(), static_cast<std::size_t>(typed.size()));
+
+        int entry = -1;
+        if (IsNumber(text)) {
+            const double n = RoundHalfEven(NumberOfText(text));
+            if (n >= count)
+                entry = count - 1;
+            else if (n >= 0)
+                entry = static_cast<int>(n);
+        }
+        if (entry < 0) {
+            // Not a number (or below 0): the current choice is put back.
+            const std::int16_t current = v_.FaderSource[index];
+            entry = current == None ? 0 : current;
+        }
+        if (entry < 0 || entry >= count) {
+            // The current choice is not in the list: only the typed text is undone.
+            const QSignalBlocker quiet(combo);
+            combo->setEditText(combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex())
+                                                          : QString());
+            return;
+        }
+        {
+            // The choice is sent once, below, however the combo box's signals are wired.
+            const QSignalBlocker quiet(combo);
+            combo->setCurrentIndex(entry);
+            combo->setEditText(combo->itemText(entry));
+        }
+        cmbSource_Click(index);
+    });
+}
+
+} // namespace orl

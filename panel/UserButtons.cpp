@@ -1,1 +1,214 @@
-// (being written)
+// The column of eight user buttons: relays and optos of the switcher driven by click,
+// press and release, and their tallies from the reported relay and opto states.
+
+#include "frmMain.h"
+
+#include "OrlError.h"
+#include "Protocol.h"
+#include "Twips.h"
+#include "Values.h"
+
+#include <QFont>
+
+namespace orl {
+
+namespace {
+
+constexpr int UserButtonCount = 8;
+
+// Type codes: 1000 + 100 x (drives an opto) + 10 x (tally from Channel2) + behaviour.
+constexpr std::int16_t RelayToggle = 1000;
+constexpr std::int16_t RelayFollows = 1001;
+constexpr std::int16_t RelayMomentary = 1002;
+constexpr std::int16_t RelayToggleOptoTally = 1010;
+constexpr std::int16_t RelayFollowsOptoTally = 1011;
+constexpr std::int16_t RelayMomentaryOptoTally = 1012;
+constexpr std::int16_t OptoToggle = 1100;
+constexpr std::int16_t OptoFollows = 1101;
+constexpr std::int16_t OptoToggleOptoTally = 1110;
+constexpr std::int16_t OptoFollowsOptoTally = 1111;
+
+UserButtonRecord& ButtonRecord(Variables& v, int index) {
+    if (index < 0 || index >= UserButtonCount)
+        ThrowSubscript();
+    return v.UserButtons[static_cast<std::size_t>(index)];
+}
+
+// Relays and optos are numbered from 1 by the operator and from 0 on the wire.
+std::int16_t WireChannel(std::int16_t channel) {
+    return ToInteger(static_cast<long long>(channel) - 1);
+}
+
+// A tally channel counts only when it names an element of the state table: from 1 up to
+// the table's highest index (read at channel - 1).
+bool Counts(const Table<std::int16_t>& states, std::int16_t channel) {
+    return channel >= 1 && channel <= states.UBound();
+}
+
+bool IsOn(const Table<std::int16_t>& states, std::int16_t channel) {
+    return states[channel - 1] == 1;
+}
+
+} // namespace
+
+void frmMain::CreateUserButtons() {
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPointSizeF(9.75);
+    for (int k = 0; k < UserButtonCount; ++k) {
+        auto* button = new ColourButton(QStringLiteral("Inactive"), frBtns_);
+        button->setObjectName(QStringLiteral("cmdUserButton%1").arg(k));
+        button->setGeometry(ToPixels(420), ToPixels(480 + 1100 * k), ToPixels(860), ToPixels(720));
+        button->setFont(font);
+        button->SetBackgroundColour(IdleColour);
+        connect(button, &QPushButton::clicked, this, [this, k] { cmdUserButton_Click(k); });
+        connect(button, &ColourButton::mouseDown, this, [this, k] { cmdUserButton_MouseDown(k); });
+        connect(button, &ColourButton::mouseUp, this, [this, k] { cmdUserButton_MouseUp(k); });
+        if (k > 0)
+            QWidget::setTabOrder(cmdUserButton_[static_cast<std::size_t>(k - 1)], button);
+        button->show();
+        cmdUserButton_[static_cast<std::size_t>(k)] = button;
+    }
+}
+
+void frmMain::SetupButtons() {
+    try {
+        for (int k = 0; k < UserButtonCount; ++k) {
+            const std::string& label = ButtonRecord(v_, k).Label;
+            cmdUserButton_[static_cast<std::size_t>(k)]->setText(
+                QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())));
+        }
+    } catch (...) {
+        log_.WriteErrorLog("Error updating buttons", "Display Error");
+    }
+}
+
+void frmMain::cmdUserButton_Click(int index) {
+    try {
+        UserButtonRecord& b = ButtonRecord(v_, index);
+        switch (b.ButtonType) {
+        case RelayToggle:
+        case RelayToggleOptoTally: {
+            int code = wire::RelayOn;
+            if (b.RelayState == 1) {
+                code = wire::RelayOff;
+                b.RelayState = 0;
+            } else {
+                b.RelayState = 1;
+            }
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, code);
+            break;
+        }
+        case RelayMomentary:
+        case RelayMomentaryOptoTally:
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::RelayPulse);
+            break;
+        case OptoToggle:
+        case OptoToggleOptoTally: {
+            int code = wire::OptoOn;
+            if (b.OptoState == 1) {
+                code = wire::OptoOff;
+                b.OptoState = 0;
+            } else {
+                b.OptoState = 1;
+            }
+            link_.SendOptoChange(0, WireChannel(b.Channel1), code);
+            break;
+        }
+        default:
+            break;
+        }
+    } catch (...) {
+        log_.ReportError("Error Processing User Button", "Button Error");
+    }
+}
+
+void frmMain::cmdUserButton_MouseDown(int index) {
+    try {
+        const UserButtonRecord& b = ButtonRecord(v_, index);
+        switch (b.ButtonType) {
+        case RelayFollows:
+        case RelayFollowsOptoTally:
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::RelayOn);
+            break;
+        case OptoFollows:
+        case OptoFollowsOptoTally:
+            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoOn);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        log_.ReportError("Error Processing User Button", "Button Error");
+    }
+}
+
+void frmMain::cmdUserButton_MouseUp(int index) {
+    try {
+        const UserButtonRecord& b = ButtonRecord(v_, index);
+        switch (b.ButtonType) {
+        case RelayFollows:
+        case RelayFollowsOptoTally:
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::RelayOff);
+            break;
+        case OptoFollows:
+        case OptoFollowsOptoTally:
+            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoOff);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        log_.ReportError("Error Processing User Button", "Button Error");
+    }
+}
+
+void frmMain::UpdateUserButtonTally() {
+    try {
+        for (int k = 0; k < UserButtonCount; ++k) {
+            UserButtonRecord& b = ButtonRecord(v_, k);
+            ColourButton* button = cmdUserButton_[static_cast<std::size_t>(k)];
+            const auto show = [button](bool lit) {
+                button->SetBackgroundColour(lit ? ActiveColour : IdleColour);
+            };
+            switch (b.ButtonType) {
+            case RelayToggle:
+            case RelayFollows:
+            case RelayMomentary:
+                if (Counts(v_.RelayStates, b.Channel1)) {
+                    const bool lit = IsOn(v_.RelayStates, b.Channel1);
+                    show(lit);
+                    b.RelayState = lit ? 1 : 0;
+                }
+                break;
+            case RelayToggleOptoTally:
+            case RelayFollowsOptoTally:
+            case RelayMomentaryOptoTally:
+                if (Counts(v_.OptoStates, b.Channel2))
+                    show(IsOn(v_.OptoStates, b.Channel2));
+                break;
+            case OptoToggle:
+            case OptoFollows:
+                if (Counts(v_.OptoStates, b.Channel1)) {
+                    const bool lit = IsOn(v_.OptoStates, b.Channel1);
+                    show(lit);
+                    b.OptoState = lit ? 1 : 0;
+                }
+                break;
+            case OptoToggleOptoTally:
+            case OptoFollowsOptoTally:
+                if (Counts(v_.OptoStates, b.Channel2))
+                    show(IsOn(v_.OptoStates, b.Channel2));
+                if (Counts(v_.OptoStates, b.Channel1))
+                    b.OptoState = IsOn(v_.OptoStates, b.Channel1) ? 1 : 0;
+                break;
+            default:
+                show(false);
+                break;
+            }
+        }
+    } catch (...) {
+        log_.WriteErrorLog("Error updating buttons", "Display Error");
+    }
+}
+
+} // namespace orl
