@@ -1,0 +1,298 @@
+#include "LinkFixture.h"
+
+#include "OrlError.h"
+
+#include <algorithm>
+#include <functional>
+
+using namespace orl;
+using namespace orl::test;
+
+namespace {
+
+class Connection : public LinkTest {
+protected:
+    int CountWritten(const std::string& hex) const {
+        const auto all = socket.WrittenHex();
+        return static_cast<int>(std::count(all.begin(), all.end(), hex));
+    }
+};
+
+// A socket whose chosen operation fails, and whose writes can be made to fail.
+class FailingSocket : public FakeSocket {
+public:
+    std::string failing; // "Connect", "Close", "Write", "Connected"
+    long writeReturn = 1;
+    int writeError = 0;
+    int writes = 0;
+    int Connect() override {
+        Fail("Connect");
+        return FakeSocket::Connect();
+    }
+    void Close() override {
+        Fail("Close");
+        FakeSocket::Close();
+    }
+    bool Connected() const override {
+        Fail("Connected");
+        return FakeSocket::Connected();
+    }
+    long Write(const std::uint8_t* data, long length) override {
+        Fail("Write");
+        ++writes;
+        if (writeReturn < 1) {
+            lastError = writeError;
+            return writeReturn;
+        }
+        return FakeSocket::Write(data, length);
+    }
+
+private:
+    void Fail(const char* operation) const {
+        if (failing == operation)
+            throw OrlError(DeviceIOError, "Device I/O error");
+    }
+};
+
+} // namespace
+
+TEST_F(Connection, WhileDownEachTickTriesToConnect) {
+    socket.connected = false;
+    v.SocketConnected = false;
+    v.IPAddress = "127.0.0.1";
+    v.IPPort = 2101;
+    window.caption = CaptionDisconnected;
+    for (int tick = 1; tick <= 3; ++tick) {
+        link.PollTick();
+        EXPECT_EQ(socket.connects, tick);
+    }
+    EXPECT_EQ(socket.host, "127.0.0.1");
+    EXPECT_EQ(socket.port, 2101);
+    EXPECT_TRUE(socket.written.empty());
+    EXPECT_EQ(window.caption, CaptionDisconnected);
+    EXPECT_EQ(socket.closes, 0);
+
+    socket.connectStatus = 10049; // fails at once: closed and reset for the next try
+    link.PollTick();
+    EXPECT_EQ(socket.closes, 1);
+    EXPECT_EQ(socket.resets, 1);
+    EXPECT_TRUE(LogEntries().empty());
+}
+
+TEST_F(Connection, FirstTickAfterConnectingStartsTheSequenceAndPolls) {
+    v.SocketConnected = false;
+    v.PollsWithoutReply = 57;
+    link.OnSocketConnect();
+    EXPECT_TRUE(v.SocketConnected);
+    EXPECT_EQ(v.PollsWithoutReply, 0);
+    link.PollTick();
+    EXPECT_EQ(window.caption, CaptionWaiting);
+    // Step 0, then the outstanding request (the one just sent) since the countdown is 0,
+    // then the poll.
+    EXPECT_EQ(socket.WrittenHex(), (std::vector<std::string>{
+                                       "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF",
+                                       "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF", "F5"}));
+    EXPECT_EQ(v.StartupStep, 1);
+    EXPECT_EQ(v.PollsWithoutReply, 1);
+    EXPECT_EQ(v.RequestRepeatCountdown, 60);
+
+    v.StartupStep = 8;
+    link.PollTick();
+    EXPECT_EQ(window.caption, CaptionConnected);
+}
+
+TEST_F(Connection, TwoHundredOneUnansweredPollsCloseTheLinkAndTheNextTickReconnects) {
+    v.StartupStep = 8;
+    v.RequestRepeatCountdown = 60;
+    for (int tick = 1; tick <= 201; ++tick)
+        link.PollTick();
+    EXPECT_EQ(CountWritten("F5"), 201);
+    EXPECT_EQ(v.PollsWithoutReply, 201);
+    EXPECT_TRUE(v.SocketConnected);
+
+    socket.written.clear();
+    link.PollTick(); // finds 201
+    EXPECT_TRUE(socket.written.empty());
+    EXPECT_FALSE(v.SocketConnected);
+    EXPECT_EQ(v.PollsWithoutReply, 0);
+    EXPECT_EQ(window.caption, CaptionDisconnected);
+    EXPECT_EQ(v.StartupStep, 0);
+    EXPECT_EQ(socket.closes, 1);
+    EXPECT_EQ(socket.connects, 0);
+
+    link.PollTick();
+    EXPECT_EQ(socket.connects, 1);
+}
+
+TEST_F(Connection, AnyAnswerKeepsTheLinkOpen) {
+    v.StartupStep = 8;
+    for (const char* answer : {"F4", "F1", "FE 00 FF"}) {
+        for (int tick = 1; tick <= 200; ++tick)
+            link.PollTick();
+        EXPECT_EQ(v.PollsWithoutReply, 200) << answer;
+        Receive(answer);
+        link.DecodeBuffer();
+        EXPECT_EQ(v.PollsWithoutReply, 0) << answer;
+    }
+    link.PollTick();
+    EXPECT_TRUE(v.SocketConnected);
+    EXPECT_EQ(socket.closes, 0);
+}
+
+TEST_F(Connection, TheOutstandingRequestIsRepeatedOnEvery61stTick) {
+    v.StartupStep = 8;
+    v.PendingRequestMask1 = 131072;
+    v.PendingRequestMask2 = 0;
+    std::vector<int> repeatedOn;
+    for (int tick = 1; tick <= 130; ++tick) {
+        socket.written.clear();
+        link.PollTick();
+        if (socket.written.size() == 2) {
+            repeatedOn.push_back(tick);
+            EXPECT_EQ(BytesToHex(socket.written[0]), "F2 00 00 08 00 00 00 7F 7F 00 00 06 FF");
+        }
+        v.PollsWithoutReply = 0;
+    }
+    EXPECT_EQ(repeatedOn, (std::vector<int>{1, 62, 123}));
+}
+
+TEST_F(Connection, PendingAttributeRequestsGoOutEachTick) {
+    v.StartupStep = 8;
+    v.RequestRepeatCountdown = 60;
+    v.InchanRequestPending = true;
+    v.FaderSource[0] = 12;
+    v.InputChannels[11].AttributesWanted = true;
+    link.PollTick();
+    EXPECT_EQ(socket.WrittenHex(),
+              (std::vector<std::string>{"F2 00 00 00 00 04 00 01 00 0B 00 10 FF", "F5"}));
+}
+
+TEST_F(Connection, TypeRequestsAreAnsweredOnlyWhenWellFormed) {
+    struct Case {
+        const char* request;
+        bool answered;
+    } cases[] = {
+        {"81 64 64 FF", true},
+        {"81 64 05 69 FF", true},    // one further data byte
+        {"81 65 65 FF", false},      // not a type request
+        {"81 64 00 00 FF", false},   // checksum wrong
+        {"81 64 01 01 66 FF", false}, // too long
+        {"81 00 FF", false},         // too short
+        {"81 FF", false},
+    };
+    for (const auto& c : cases) {
+        socket.written.clear();
+        window.pollTimerEnabled = false;
+        Receive(c.request);
+        link.DecodeBuffer();
+        EXPECT_EQ(socket.WrittenHex(), c.answered ? std::vector<std::string>{"81 09 01 0A FF"}
+                                                  : std::vector<std::string>{})
+            << c.request;
+        EXPECT_EQ(window.pollTimerEnabled, c.answered) << c.request;
+    }
+    EXPECT_TRUE(LogEntries().empty());
+}
+
+TEST_F(Connection, SendingWhileNotConnectedClosesTheLink) {
+    v.StartupStep = 5;
+    v.SwitcherOnline = true;
+    socket.connected = false;
+    Receive("05");
+    link.SendChannelOnOff(5, 1, 127, 2);
+    EXPECT_TRUE(socket.written.empty());
+    EXPECT_FALSE(v.SocketConnected);
+    EXPECT_FALSE(v.SwitcherOnline);
+    EXPECT_EQ(v.StartupStep, 0);
+    EXPECT_EQ(window.caption, CaptionDisconnected);
+    EXPECT_EQ(BufferHex(), "05"); // not touched by a disconnect
+}
+
+TEST_F(Connection, ServerClosingRunsTheDisconnect) {
+    v.StartupStep = 8;
+    v.SwitcherOnline = true;
+    link.OnSocketClose();
+    EXPECT_FALSE(v.SocketConnected);
+    EXPECT_FALSE(v.SwitcherOnline);
+    EXPECT_EQ(v.StartupStep, 0);
+    EXPECT_EQ(window.caption, CaptionDisconnected);
+    EXPECT_EQ(socket.closes, 1);
+    EXPECT_EQ(socket.resets, 1);
+}
+
+TEST_F(Connection, PartialWritesAreRepeatedButNotForever) {
+    socket.takeLimit = 3;
+    link.SendSimpleTake(4, 9, 37);
+    EXPECT_EQ(socket.written.size(), static_cast<std::size_t>(TCPComm::MaxPartialWrites));
+    for (const auto& w : socket.written)
+        EXPECT_EQ(BytesToHex(w), "FE 25 00 04 00 09 00 32 FF");
+    socket.takeLimit = -1;
+    socket.written.clear();
+    link.SendSimpleTake(4, 9, 37);
+    EXPECT_EQ(socket.written.size(), 1u);
+    EXPECT_TRUE(LogEntries().empty());
+}
+
+TEST_F(Connection, AFailedWriteIsDroppedSilentlyUnlessItWouldBlock) {
+    FailingSocket failing;
+    failing.connected = true;
+    TCPComm other(v, log, failing, window);
+    failing.writeReturn = 0;
+    failing.writeError = 10054;
+    other.SendToSwitcher(Bytes{0xF5});
+    EXPECT_EQ(failing.writes, 1);
+    failing.writes = 0;
+    failing.writeError = ISocket::WouldBlock;
+    other.SendToSwitcher(Bytes{0xF5});
+    EXPECT_EQ(failing.writes, TCPComm::MaxPartialWrites);
+    EXPECT_TRUE(v.SocketConnected);
+    EXPECT_TRUE(LogEntries().empty());
+}
+
+TEST_F(Connection, EachProcedureReportsItsOwnFailure) {
+    FailingSocket failing;
+    TCPComm other(v, log, failing, window);
+    const std::string io = ": Error #  57 - Device I/O error";
+    struct Case {
+        const char* failingOperation;
+        std::function<void()> run;
+        const char* title;
+        std::string message;
+    } cases[] = {
+        {"Connect", [&] { other.ConnectToServer(); }, "Connection Error", "Error Connecting to Server" + io},
+        {"Close", [&] { other.DisconnectFromServer(); }, "Connection Error",
+         "Error Disconnecting from Server" + io},
+        {"Connected", [&] { other.SendToSwitcher(Bytes{0xF5}); }, "Message Error",
+         "Error sending to switcher" + io},
+        {"Write", [&] { other.SendToSwitcher(Bytes{0xF5}); }, "Message Error",
+         "Error sending to switcher" + io},
+        {"Connect", [&] {
+             v.SocketConnected = false;
+             other.PollTick();
+         },
+         "Connection Error", "Error Connecting to Server" + io},
+    };
+    std::size_t count = 0;
+    for (const auto& c : cases) {
+        failing.failing = c.failingOperation;
+        failing.connected = true;
+        c.run();
+        const auto entries = LogEntries();
+        ASSERT_EQ(entries.size(), ++count) << c.message;
+        EXPECT_EQ(entries.back().title, c.title);
+        EXPECT_EQ(entries.back().message, c.message);
+    }
+}
+
+TEST_F(Connection, ATickThatFailsIsReportedAsATimerError) {
+    class ThrowingWindow : public FakeWindow {
+    public:
+        void SetCaption(const std::string&) override { throw OrlError(DeviceIOError, "Device I/O error"); }
+    } throwing;
+    TCPComm other(v, log, socket, throwing);
+    other.PollTick();
+    const auto entries = LogEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].title, "Timer Error");
+    EXPECT_EQ(entries[0].message, "Error Sending Poll Timer: Error #  57 - Device I/O error");
+    EXPECT_TRUE(socket.written.empty()); // the tick ended where it failed
+}
