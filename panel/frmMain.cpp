@@ -1,1 +1,353 @@
-// (being written)
+// The main window: its frame, menus, timers and socket, its life cycle (load, setup,
+// exit, unload) and the keyboard routing of the strip controls.
+
+#include "frmMain.h"
+
+#include "Configuration.h"
+#include "DeviceListing.h"
+#include "OrlError.h"
+#include "Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPalette>
+
+#include <algorithm>
+
+namespace orl {
+
+namespace {
+
+constexpr int ClientWidth = 4545;
+constexpr int ClientHeight = 9825;
+constexpr int ButtonFrameLeft = 2160;
+constexpr int FrameTop = 120;
+constexpr int FrameWidth = 1695;
+constexpr int FrameHeight = 9375;
+constexpr int PollInterval = 1000;
+constexpr int KeyEnd = 35;
+constexpr int KeyHome = 36;
+constexpr int EnterKey = 13;
+
+constexpr const char* TwipsLeftProperty = "orlLeftTwips";
+
+QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+
+// The code the key-release handler works with: 36 Home, 35 End, the character code of
+// plain keys, 0 for anything else.
+int KeyCodeOf(const QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Home:
+        return KeyHome;
+    case Qt::Key_End:
+        return KeyEnd;
+    default:
+        return event->key() > 0 && event->key() < 128 ? event->key() : 0;
+    }
+}
+
+} // namespace
+
+frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
+    : QMainWindow(parent),
+      v_(v),
+      log_(log),
+      link_(v, log, scktSwitcher_, *this) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("ORL Console"));
+    CreateMenus();
+
+    panel_ = new QWidget(this);
+    panel_->setObjectName(QStringLiteral("panel"));
+    QPalette panelPalette = panel_->palette();
+    panelPalette.setColor(QPalette::Window, ToQColor(PanelColour));
+    panel_->setPalette(panelPalette);
+    panel_->setAutoFillBackground(true);
+    panel_->setFixedHeight(ToPixels(ClientHeight)); // the height never changes
+    setCentralWidget(panel_);
+
+    frBtns_ = new QFrame(panel_);
+    frBtns_->setObjectName(QStringLiteral("frBtns"));
+    frBtns_->setPalette(panelPalette);
+    frBtns_->setAutoFillBackground(true);
+    frBtns_->setGeometry(ToPixels(ButtonFrameLeft), ToPixels(FrameTop), ToPixels(FrameWidth),
+                         ToPixels(FrameHeight));
+    SetLeftTwips(frBtns_, ButtonFrameLeft);
+    frBtns_->hide();
+
+    CreateStrip(0);
+    ConnectStripSignals(0);
+    CreateUserButtons();
+    ChainTabOrder();
+    SetWindowWidthTwips(ClientWidth);
+
+    tmrPoll_.setInterval(PollInterval);
+    connect(&tmrPoll_, &QTimer::timeout, this, [this] { Guarded([this] { link_.PollTick(); }); });
+    // One message per event-loop pass while bytes wait; the timer stops itself when the
+    // buffer is empty, so an idle panel costs nothing.
+    tmrDecode_.setInterval(0);
+    connect(&tmrDecode_, &QTimer::timeout, this, [this] {
+        bool more = false;
+        Guarded([&] { more = link_.DecodeTick(); });
+        if (!more)
+            tmrDecode_.stop();
+    });
+}
+
+frmMain::~frmMain() {
+    tmrDecode_.stop();
+    tmrPoll_.stop();
+    // The socket outlives the link by declaration order: no late event may reach it.
+    scktSwitcher_.SetEventSink(nullptr);
+    scktSwitcher_.Close();
+    // The strip controls go while the handlers they are wired to still exist.
+    delete panel_;
+    panel_ = nullptr;
+    frBtns_ = nullptr;
+    strips_.clear();
+    cmdUserButton_.fill(nullptr);
+}
+
+void frmMain::CreateMenus() {
+    QMenu* mnuFIle = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFIle->setObjectName(QStringLiteral("mnuFIle"));
+    QAction* mnuSetup = mnuFIle->addAction(QStringLiteral("&Setup"));
+    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
+    QAction* mnuDebug = mnuFIle->addAction(QStringLiteral("&Debug"));
+    mnuDebug->setObjectName(QStringLiteral("mnuDebug"));
+    QAction* mnuExit = mnuFIle->addAction(QStringLiteral("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+
+    connect(mnuSetup, &QAction::triggered, this, [this] { Guarded([this] { mnuSetup_Click(); }); });
+    connect(mnuDebug, &QAction::triggered, this, [this] { Guarded([this] { mnuDebug_Click(); }); });
+    connect(mnuExit, &QAction::triggered, this, [this] { Guarded([this] { mnuExit_Click(); }); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { Guarded([this] { mnuAbout_Click(); }); });
+}
+
+void frmMain::Guarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        try {
+            log_.ReportError("Unexpected Error", "Program Error");
+        } catch (...) {
+            // the log could not take it either; the program goes on regardless
+        }
+    }
+}
+
+// ---- Life cycle -----------------------------------------------------------------------
+
+void frmMain::Form_Load(const std::string& appPath) {
+    try {
+        try {
+            ProgramSetup(v_, appPath.empty()
+                                 ? QCoreApplication::applicationDirPath().toStdString()
+                                 : appPath);
+            SetCaption(CaptionDisconnected);
+            tmrPoll_.stop();
+        } catch (...) {
+            log_.ReportError("Error on program setup", "Program Error");
+        }
+        // The socket needs no settings: QtSocket is a non-blocking raw TCP client as is.
+
+        if (ReadConfiguration(v_)) {
+            if (v_.FaderCount > 1)
+                LoadFaders();
+            SetupButtons();
+            SetStayOnTop(v_.StayOnTopMode);
+            LayOutButtonColumn();
+            link_.ConnectToServer();
+            tmrPoll_.start();
+            return;
+        }
+
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Configuration Error"),
+                        QStringLiteral("System Not Yet Configured.") + QChar(13) +
+                            QStringLiteral("Please specify the IP Address of the Computer "
+                                           "running the Server Module"),
+                        QMessageBox::Ok, this);
+        box.exec();
+        if (openSetupDialog_)
+            openSetupDialog_(this);
+        if (v_.LoadedFaderCount < v_.FaderCount)
+            LoadFaders();
+        else if (v_.FaderCount < v_.LoadedFaderCount)
+            UnloadFaders();
+    } catch (...) {
+        log_.ReportError("Error Loading Form", "Program Error");
+    }
+}
+
+void frmMain::mnuSetup_Click() {
+    SetStayOnTop(NotOnTop);
+    if (openSetupDialog_)
+        openSetupDialog_(this);
+    if (v_.LoadedFaderCount < v_.FaderCount)
+        LoadFaders();
+    else if (v_.FaderCount < v_.LoadedFaderCount)
+        UnloadFaders();
+    SetStayOnTop(v_.StayOnTopMode);
+    LayOutButtonColumn();
+    for (int i = 0; i < v_.FaderCount; ++i) {
+        if (i >= StripCount())
+            ThrowSubscript();
+        Strip(i).cmbSource->setEnabled(v_.EnableSourceSelect);
+    }
+    SetupButtons();
+    UpdateUserButtonTally();
+    UpdateBussButtonTally();
+}
+
+void frmMain::mnuDebug_Click() { PrintDeviceIDs(v_); }
+
+void frmMain::mnuExit_Click() {
+    WriteConfiguration(v_, log_);
+    close();
+}
+
+void frmMain::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    tmrDecode_.stop();
+    tmrPoll_.stop();
+    scktSwitcher_.Close();
+    // The program's other windows (the server information window) are owned by this one;
+    // the most recently created goes first.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if ((*it)->isWindow() && (*it)->isVisible())
+            (*it)->close();
+    WriteConfiguration(v_, log_);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Guarded([this] { Form_Unload(); });
+    event->accept();
+}
+
+// ---- What the link asks of the window ---------------------------------------------------
+
+void frmMain::SetCaption(const std::string& caption) {
+    setWindowTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+void frmMain::EnablePollTimer(bool enabled) {
+    if (!enabled)
+        tmrPoll_.stop();
+    else if (!tmrPoll_.isActive()) // enabling a running timer does not restart its period
+        tmrPoll_.start();
+}
+
+void frmMain::EnableDecodeTimer() {
+    if (!tmrDecode_.isActive())
+        tmrDecode_.start();
+}
+
+void frmMain::SetStayOnTop(std::int32_t mode) {
+    const bool onTop = mode == StayOnTop;
+    if (onTop == windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        return;
+    // Changing a window flag hides the window: put it back where and as large as it was.
+    const bool wasVisible = isVisible();
+    const QPoint position = pos();
+    const QSize extent = size();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible) {
+        move(position);
+        resize(extent);
+        show();
+    }
+}
+
+// ---- Window geometry --------------------------------------------------------------------
+
+void frmMain::LayOutButtonColumn() {
+    if (v_.FaderCount < 1 || v_.FaderCount > StripCount())
+        ThrowSubscript();
+    const int last = LeftTwips(Strip(v_.FaderCount - 1).frSlider);
+    if (v_.DisplayButtonPanel) {
+        frBtns_->show();
+        SetLeftTwips(frBtns_, last + 1720);
+        SetWindowWidthTwips(LeftTwips(frBtns_) + 1920);
+    } else {
+        frBtns_->hide();
+        SetWindowWidthTwips(last + 1920);
+    }
+}
+
+// On the platforms the panel runs on the window has no frame of its own in the widget
+// geometry, so the outer width is the widget width.
+int frmMain::WindowWidthTwips() const {
+    if (windowWidthTwips_ > 0 && ToPixels(windowWidthTwips_) == width())
+        return windowWidthTwips_;
+    return ToTwips(width());
+}
+
+void frmMain::SetWindowWidthTwips(int twips) {
+    windowWidthTwips_ = twips;
+    resize(ToPixels(twips), height());
+}
+
+int frmMain::LeftTwips(const QWidget* widget) {
+    const QVariant stored = widget->property(TwipsLeftProperty);
+    if (stored.isValid() && ToPixels(stored.toInt()) == widget->x())
+        return stored.toInt();
+    return ToTwips(widget->x());
+}
+
+void frmMain::SetLeftTwips(QWidget* widget, int twips) {
+    widget->move(ToPixels(twips), widget->y());
+    widget->setProperty(TwipsLeftProperty, twips);
+}
+
+// ---- Keyboard routing of the strip controls ---------------------------------------------
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    for (int i = 0; i < StripCount(); ++i) {
+        const FaderStrip& strip = Strip(i);
+        if (watched == strip.sliGain) {
+            const bool homeOrEnd = key->key() == Qt::Key_Home || key->key() == Qt::Key_End;
+            if (type == QEvent::KeyPress && homeOrEnd) {
+                // The thumb jumps now; the move is sent once, when the key is released.
+                keyMoveInProgress_ = true;
+                strip.sliGain->triggerAction(key->key() == Qt::Key_Home
+                                                 ? QAbstractSlider::SliderToMinimum
+                                                 : QAbstractSlider::SliderToMaximum);
+                keyMoveInProgress_ = false;
+                return true;
+            }
+            if (type == QEvent::KeyRelease && !key->isAutoRepeat()) {
+                const int code = KeyCodeOf(key);
+                Guarded([this, i, code] { sliGain_KeyUp(i, code); });
+            }
+            return false;
+        }
+        if (strip.cmbSource && watched == strip.cmbSource->lineEdit()) {
+            if (type == QEvent::KeyPress &&
+                (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+                Guarded([this, i] { cmbSource_KeyPress(i, EnterKey); });
+                return true;
+            }
+            return false;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace orl

@@ -54,8 +54,8 @@ public:
 
     void SetSetupDialogOpener(SetupDialogOpener opener) { openSetupDialog_ = std::move(opener); }
 
-    // Life cycle
-    void Form_Load();
+    // Life cycle. `appPath` is the program's folder (the executable's folder when empty).
+    void Form_Load(const std::string& appPath = {});
     void Form_Unload();
     void mnuSetup_Click();
     void mnuDebug_Click();
@@ -116,6 +116,10 @@ public:
     QTimer& DecodeTimer() { return tmrDecode_; }
     int WindowWidthTwips() const;
     void SetWindowWidthTwips(int twips);
+    // A control's left edge in twips: the exact figure it was placed at, as long as its
+    // pixel position has not been changed otherwise since.
+    static int LeftTwips(const QWidget* widget);
+    static void SetLeftTwips(QWidget* widget, int twips);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +131,7 @@ private:
     void DestroyStrip(int index);
     void CreateUserButtons();        // the column of eight in frBtns
     void ConnectStripSignals(int index);
+    void ChainTabOrder();            // strips left to right, then the button column
     // Runs a handler that has no error handling of its own: an unexpected failure is
     // reported, never ends the program.
     void Guarded(const std::function<void()>& action);
@@ -145,6 +150,7 @@ private:
     SetupDialogOpener openSetupDialog_;
     bool unloaded_ = false;
     bool keyMoveInProgress_ = false; // Home/End: the move is sent on key release
+    int windowWidthTwips_ = 0;       // the exact width last set, for a lossless read-back
 };
 
 } // namespace orl
