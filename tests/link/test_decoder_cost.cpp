@@ -1,0 +1,53 @@
+// Draining a long queue must cost the same per message as a short one: the receive
+// buffer is trimmed from the front without copying what remains.
+#include "LinkFixture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+using namespace orl;
+using namespace orl::test;
+
+namespace {
+
+class DecoderCost : public LinkTest {
+protected:
+    // Best-of-`runs` cost in nanoseconds per message of draining `count` queued reports.
+    double NanosecondsPerMessage(int count, int runs) {
+        const Bytes report = HexToBytes("D6 7F 00 01 04 00 01 00 01 06 FF");
+        Bytes queue;
+        queue.reserve(report.size() * static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            queue.insert(queue.end(), report.begin(), report.end());
+        double best = 1e300;
+        for (int run = 0; run < runs; ++run) {
+            v.ReceiveBuffer.Clear();
+            v.ReceiveBuffer.Append(queue);
+            int ticks = 0;
+            const auto start = std::chrono::steady_clock::now();
+            while (link.DecodeTick())
+                ++ticks;
+            const auto elapsed = std::chrono::steady_clock::now() - start;
+            EXPECT_TRUE(v.ReceiveBuffer.empty());
+            EXPECT_EQ(ticks, count - 1); // the last message empties the buffer
+            best = std::min(best, std::chrono::duration<double, std::nano>(elapsed).count() / count);
+        }
+        return best;
+    }
+};
+
+} // namespace
+
+TEST_F(DecoderCost, PerMessageCostDoesNotGrowWithTheQueue) {
+    v.FaderSource[0] = 5;
+    v.ConsoleNumber = 2;
+    NanosecondsPerMessage(1000, 3); // warm up
+    const double small = NanosecondsPerMessage(1000, 30);
+    const double large = NanosecondsPerMessage(100000, 3);
+    const double ratio = large / small;
+    std::printf("per message: %.1f ns with 1,000 queued, %.1f ns with 100,000 queued, ratio %.2f\n",
+                small, large, ratio);
+    EXPECT_LE(ratio, 2.0);
+    EXPECT_TRUE(LogEntries().empty());
+}
