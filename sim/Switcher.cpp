@@ -1,0 +1,320 @@
+#include "Switcher.h"
+
+#include "Frames.h"
+#include "OrlError.h"
+#include "Protocol.h"
+#include "Trace.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace orl::sim {
+
+namespace {
+
+std::string Hex2(int value) {
+    static const char* digits = "0123456789ABCDEF";
+    return {digits[(value >> 4) & 0xF], digits[value & 0xF]};
+}
+
+std::string ConsoleText(int console) {
+    return console == NoValue || console == AllConsoles ? std::string("all")
+                                                        : std::to_string(console + 1);
+}
+
+std::string IgnoredText(const char* what) {
+    return std::string(what) + ": ignored, checksum, length or fixed bytes wrong";
+}
+
+} // namespace
+
+Outcome Switcher::Handle(const Bytes& message) {
+    Outcome outcome;
+    if (message.empty())
+        return outcome;
+    const std::uint8_t command = message[0];
+    try {
+        switch (command) {
+        case wire::Poll:
+            outcome.text = "F5 poll";
+            outcome.replies.push_back({wire::PollAnswer});
+            break;
+        case wire::PollAnswer:
+            outcome.text = "F4 poll answer";
+            break;
+        case wire::SwitcherOffline:
+            outcome.text = "F1 offline";
+            break;
+        case wire::LinkNoOp:
+            outcome.text = "F3";
+            break;
+        case wire::TypeRequest:
+            if (const auto reply = ReadTypeReply(message)) {
+                outcome.identified = reply->type == wire::PanelType;
+                outcome.text = "81 type reply: panel type " + std::to_string(reply->type) +
+                               ", value " + std::to_string(reply->value) +
+                               (outcome.identified ? "" : " (not a panel: ignored)");
+            } else {
+                outcome.text = IgnoredText("81 type reply");
+            }
+            break;
+        case wire::InfoRequest:
+            AnswerInfoRequest(message, outcome);
+            break;
+        case wire::ChannelOnOff:
+            ApplyChannelOnOff(message, outcome);
+            break;
+        case wire::GainChange:
+            ApplyGain(message, outcome);
+            break;
+        case wire::SourceChange:
+            ApplySource(message, outcome);
+            break;
+        case wire::Take:
+            ApplyTake(message, outcome);
+            break;
+        default:
+            outcome.text = Hex2(command) + ": not a panel command, ignored";
+            break;
+        }
+    } catch (const OrlError& error) {
+        outcome = Outcome{};
+        outcome.text = Hex2(command) + ": malformed, ignored (" + error.Description() + ")";
+    }
+    outcome.text += " [" + HexOrLength(message) + "]";
+    return outcome;
+}
+
+void Switcher::AnswerInfoRequest(const Bytes& message, Outcome& outcome) {
+    const auto request = ReadInfoRequest(message);
+    if (!request) {
+        outcome.text = IgnoredText("F2 information request");
+        return;
+    }
+    std::ostringstream text;
+    text << "F2 information request: words " << request->word1 << " " << request->word2
+         << ", count " << request->count << ", first " << request->first << ":";
+    const int first = request->first;
+    const int count = request->count;
+    std::int32_t unknown1 = request->word1;
+    std::int32_t unknown2 = request->word2;
+    const auto asked = [&](std::int32_t& unknown, std::int32_t word, std::int32_t bit) {
+        unknown &= ~bit;
+        return (word & bit) != 0;
+    };
+    if (asked(unknown1, request->word1, wire::RequestInputNames)) {
+        text << " input names";
+        outcome.replies.push_back(
+            NameTableFrame(wire::InputNameTable, model_.InputNames(), first, count));
+    }
+    if (asked(unknown1, request->word1, wire::RequestCrosspointMap)) {
+        text << " crosspoint map";
+        outcome.replies.push_back(CrosspointMapFrame(model_, first, count));
+    }
+    if (asked(unknown1, request->word1, wire::RequestRelayStates)) {
+        text << " relay states";
+        outcome.replies.push_back(
+            StateTableFrame(wire::RelayTable, model_.Relays(), first, count));
+    }
+    if (asked(unknown1, request->word1, wire::RequestOptoStates)) {
+        text << " opto states";
+        outcome.replies.push_back(StateTableFrame(wire::OptoTable, model_.Optos(), first, count));
+    }
+    if (asked(unknown2, request->word2, wire::RequestConsoleNames)) {
+        text << " console names";
+        outcome.replies.push_back(
+            NameTableFrame(wire::ConsoleNameTable, model_.ConsoleNames(), first, count));
+    }
+    if (asked(unknown2, request->word2, wire::RequestChannelAttributes)) {
+        text << " input channel attributes";
+        outcome.replies.push_back(InputChannelAttributesFrame(model_, first, count));
+    }
+    if (asked(unknown2, request->word2, wire::RequestDeviceData)) {
+        text << " device data";
+        if (count != 1)
+            outcome.replies.push_back(DeviceRangeFrame(model_, first, count));
+        else if (SwitcherModel::IsDeviceID(first))
+            outcome.replies.push_back(SingleDeviceFrame(model_, first));
+        else
+            text << " (no device " << first << ")";
+    }
+    if (unknown1 != 0 || unknown2 != 0)
+        text << " (unknown bits " << unknown1 << " " << unknown2 << " not answered)";
+    if (request->word1 == 0 && request->word2 == 0)
+        text << " nothing asked";
+    outcome.text = text.str();
+}
+
+void Switcher::ApplyChannelOnOff(const Bytes& message, Outcome& outcome) {
+    const auto entries = ReadChannelOnOff(message);
+    if (!entries) {
+        outcome.text = IgnoredText("D6 channel on/off");
+        return;
+    }
+    std::ostringstream text;
+    text << "D6 channel on/off:";
+    std::vector<ChannelState> applied;
+    for (const ChannelState& entry : *entries) {
+        text << " input " << entry.input + 1 << " console " << ConsoleText(entry.console);
+        if ((entry.state == 0 || entry.state == 1) &&
+            model_.SetChannelOn(entry.input, entry.console, entry.state == 1)) {
+            text << (entry.state == 1 ? " on" : " off");
+            applied.push_back(entry);
+        } else {
+            text << " state " << entry.state << " (not applied)";
+        }
+    }
+    for (std::size_t i = 0; i < applied.size(); i += 127)
+        outcome.reports.push_back(ChannelReportFrame(std::vector<ChannelState>(
+            applied.begin() + static_cast<std::ptrdiff_t>(i),
+            applied.begin() + static_cast<std::ptrdiff_t>(std::min(applied.size(), i + 127)))));
+    outcome.text = text.str();
+}
+
+void Switcher::ApplyGain(const Bytes& message, Outcome& outcome) {
+    const auto command = ReadGainChange(message);
+    if (!command) {
+        outcome.text = IgnoredText("E3 gain");
+        return;
+    }
+    constexpr int GainParameter = 20;
+    outcome.text = "E3 gain: parameter " + std::to_string(command->parameter) + ", device " +
+                   std::to_string(command->deviceID) + ", value " +
+                   std::to_string(command->value);
+    if (command->parameter == GainParameter && model_.SetGain(command->deviceID, command->value))
+        outcome.text += " (stored)";
+    else
+        outcome.text += " (not applied)";
+}
+
+void Switcher::ApplySource(const Bytes& message, Outcome& outcome) {
+    const auto command = ReadSourceChange(message);
+    if (!command) {
+        outcome.text = IgnoredText("D3 source change");
+        return;
+    }
+    outcome.text = "D3 source change: device " + std::to_string(command->deviceID) + " to " +
+                   (command->source < model_.Size().inputs
+                        ? "input " + std::to_string(command->source + 1)
+                        : std::string("none"));
+    if (model_.SetSource(command->deviceID, command->source))
+        outcome.reports.push_back(SingleDeviceFrame(model_, command->deviceID));
+    else
+        outcome.text += " (no such device)";
+}
+
+void Switcher::ApplyTake(const Bytes& message, Outcome& outcome) {
+    if (message.size() == CrosspointChangeLength)
+        ApplyCrosspoint(message, outcome);
+    else if (message.size() == ShortTakeLength)
+        ApplyShortTake(message, outcome);
+    else
+        outcome.text = "FE take of " + std::to_string(message.size()) + " bytes: not known, ignored";
+}
+
+void Switcher::ApplyCrosspoint(const Bytes& message, Outcome& outcome) {
+    const auto command = ReadCrosspointChange(message);
+    if (!command) {
+        outcome.text = IgnoredText("FE crosspoint change");
+        return;
+    }
+    const bool assign = (command->mode & wire::CrosspointAssignFlag) != 0;
+    std::ostringstream text;
+    text << "FE crosspoint change: mode " << command->mode << (assign ? " assign" : " remove")
+         << " device " << command->deviceID << " (source " << command->source + 1 << ") "
+         << (assign ? "to" : "from") << " bus " << command->bus + 1;
+    const bool changed = assign ? model_.Assign(command->bus, command->deviceID, command->source)
+                                : model_.Remove(command->bus, command->deviceID);
+    if (!changed)
+        text << " (no change)";
+    if (command->bus < model_.Size().buses)
+        outcome.reports.push_back(CrosspointMapFrame(model_, command->bus, 1));
+    else
+        text << " (no such bus)";
+    outcome.text = text.str();
+}
+
+void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
+    const auto code = ReadOptoChange(message);
+    if (!code) {
+        outcome.text = IgnoredText("FE take");
+        return;
+    }
+    switch (code->code) {
+    case wire::IFBPress:
+    case wire::IFBRelease: {
+        const auto take = ReadSimpleTake(message);
+        if (!take)
+            return;
+        outcome.text = std::string("FE simple take ") + std::to_string(take->code) +
+                       (take->code == wire::IFBPress ? " (IFB press)" : " (IFB release)") +
+                       ": source " + std::to_string(take->field1 + 1) + " to output " +
+                       std::to_string(take->field2);
+        return;
+    }
+    case wire::RelayOff:
+    case wire::RelayOn:
+    case wire::RelayPulse: {
+        const int relay = code->field2; // relays travel in the value field
+        const bool on = code->code != wire::RelayOff;
+        outcome.text = "FE relay change " + std::to_string(code->code) + ": relay " +
+                       std::to_string(relay + 1) +
+                       (code->code == wire::RelayPulse ? " pulse" : on ? " on" : " off");
+        if (!model_.SetRelay(relay, on)) {
+            outcome.text += " (no such relay)";
+            return;
+        }
+        outcome.reports.push_back(StateChangeFrame(wire::RelayTable, relay, on));
+        if (code->code == wire::RelayPulse)
+            outcome.pulsedRelays.push_back(relay);
+        return;
+    }
+    case wire::OptoOff:
+    case wire::OptoOn: {
+        const int opto = code->field1; // optos travel in the channel field
+        const bool on = code->code == wire::OptoOn;
+        outcome.text = "FE opto change " + std::to_string(code->code) + ": opto " +
+                       std::to_string(opto + 1) + (on ? " on" : " off");
+        if (!model_.SetOpto(opto, on)) {
+            outcome.text += " (no such opto)";
+            return;
+        }
+        outcome.reports.push_back(StateChangeFrame(wire::OptoTable, opto, on));
+        return;
+    }
+    default:
+        outcome.text = "FE take code " + std::to_string(code->code) + ": not known, ignored";
+    }
+}
+
+Bytes Switcher::EndRelayPulse(int relay) {
+    model_.SetRelay(relay, false);
+    return StateChangeFrame(wire::RelayTable, relay, false);
+}
+
+std::vector<Bytes> Switcher::Burst(int count, int console) {
+    std::vector<Bytes> frames;
+    frames.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    const int inputs = model_.Size().inputs;
+    for (int k = 0; k < count; ++k) {
+        const int input = k % inputs;
+        const bool on = !model_.ChannelOn(input, console);
+        model_.SetChannelOn(input, console, on);
+        frames.push_back(ChannelReportFrame({{input, console, on ? 1 : 0}}));
+    }
+    return frames;
+}
+
+std::vector<Bytes> Switcher::SetRelay(int relay, bool on) {
+    if (!model_.SetRelay(relay, on))
+        return {};
+    return {StateChangeFrame(wire::RelayTable, relay, on)};
+}
+
+std::vector<Bytes> Switcher::SetOpto(int opto, bool on) {
+    if (!model_.SetOpto(opto, on))
+        return {};
+    return {StateChangeFrame(wire::OptoTable, opto, on)};
+}
+
+} // namespace orl::sim

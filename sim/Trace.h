@@ -1,0 +1,31 @@
+#pragma once
+// The simulator's readable trace: one line per message in either direction, with the
+// time since start. Lines go to stdout at once, so a reader of the pipe sees them live.
+
+#include "Bytes.h"
+
+#include <chrono>
+#include <string>
+
+namespace orl::sim {
+
+// "D6 channel report: input 1 console 1 on [D6 7F 00 ...]": the frames the switcher
+// composes, read back field by field.
+std::string DescribeFrame(const Bytes& frame);
+// The bytes in hex, or their count when there are too many for one line.
+std::string HexOrLength(const Bytes& bytes);
+
+class Trace {
+public:
+    explicit Trace(bool quiet) : quiet_(quiet) {}
+    bool Quiet() const { return quiet_; }
+    void Line(const std::string& text);
+    // Lines that answer the simulator's operator; printed even when quiet.
+    static void Always(const std::string& text);
+
+private:
+    bool quiet_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+} // namespace orl::sim
