@@ -1,0 +1,187 @@
+#include "ErrorLog.h"
+#include "OrlError.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace orl;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::tm At(int year, int month, int day, int hour, int minute, int second = 0) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> Lines(const fs::path& path) {
+    const std::string text = ReadAll(path);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+    return lines;
+}
+
+class ErrorLogTest : public ::testing::Test {
+protected:
+    ErrorLogTest() {
+        std::string pattern = (fs::temp_directory_path() / "orl-log-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        folder = pattern;
+        appPath = folder.string() + "/";
+    }
+    ~ErrorLogTest() override {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    fs::path LogFile() const { return folder / "Errorlog.txt"; }
+    // A log of exactly `size` bytes: header, then filler lines.
+    void MakeLogOfSize(std::uintmax_t size) {
+        log.CreateErrorLog();
+        std::ofstream out(LogFile(), std::ios::binary | std::ios::app);
+        const std::uintmax_t have = fs::file_size(LogFile());
+        out << std::string(size - have - 2, 'x') << "\r\n";
+        out.close();
+        ASSERT_EQ(fs::file_size(LogFile()), size);
+    }
+
+    fs::path folder;
+    std::string appPath;
+    std::tm now = At(2026, 12, 7, 16, 5);
+    ErrorLog log{appPath, [this] { return now; }};
+};
+
+} // namespace
+
+TEST_F(ErrorLogTest, TheFirstEntryCreatesTheHeaderAndBecomesLineTwelve) {
+    log.WriteErrorLog("Error Loading Form", "Program Error");
+    const auto lines = Lines(LogFile());
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0].find_first_not_of(' '), 13u);
+    EXPECT_EQ(lines[1], "");
+    for (int i : {2, 3, 4})
+        EXPECT_EQ(lines[static_cast<std::size_t>(i)].find_first_not_of(' '), 19u) << i;
+    EXPECT_EQ(lines[5], "");
+    EXPECT_EQ(lines[6], "");
+    EXPECT_EQ(lines[7], "ORL Turret Soft Panel Error Logfile");
+    EXPECT_EQ(lines[8], "");
+    EXPECT_EQ(lines[9].find("DATE"), 1u);
+    EXPECT_EQ(lines[9].find("TIME"), 10u);
+    EXPECT_EQ(lines[9].find("LOCATION"), 25u);
+    EXPECT_EQ(lines[9].find("MESSAGE DESCRIPTION"), 60u);
+    EXPECT_EQ(lines[10], std::string(80, '-'));
+    EXPECT_EQ(lines[11], "12/7/2026 4:05:00 PM    Program Error                       Error Loading Form");
+}
+
+TEST_F(ErrorLogTest, TheMessageStartsAtColumn61UnlessTheTitleRunsPastIt) {
+    struct Case {
+        std::size_t titleLength;
+        std::size_t messageAt; // 0-based
+    } cases[] = {{13, 60}, {35, 60}, {36, 60}, {40, 64}, {0, 60}};
+    for (const auto& c : cases) {
+        const std::string title(c.titleLength, 'T');
+        log.WriteErrorLog("the message", title);
+        const std::string line = Lines(LogFile()).back();
+        EXPECT_EQ(line.substr(0, 24), "12/7/2026 4:05:00 PM    ");
+        EXPECT_EQ(line.substr(24, c.titleLength), title);
+        EXPECT_EQ(line.find("the message"), c.messageAt) << c.titleLength;
+        EXPECT_EQ(line.find_first_not_of(' ', 24 + c.titleLength), c.messageAt) << c.titleLength;
+    }
+}
+
+TEST_F(ErrorLogTest, ReportErrorAddsTheNumberAndDescriptionOfTheCurrentFailure) {
+    struct Case {
+        int number;
+        const char* description;
+        const char* expected;
+    } cases[] = {
+        {6, "Overflow", "Error Loading Form: Error #  6 - Overflow"},
+        {75, "Path/File access error", "Error Loading Form: Error #  75 - Path/File access error"},
+        {-5, "Odd", "Error Loading Form: Error # -5 - Odd"},
+    };
+    for (const auto& c : cases) {
+        try {
+            throw OrlError(c.number, c.description);
+        } catch (...) {
+            log.ReportError("Error Loading Form", "Program Error");
+        }
+        EXPECT_EQ(Lines(LogFile()).back().substr(60), c.expected);
+    }
+}
+
+TEST_F(ErrorLogTest, ALogAtItsLimitIsSetAsideUnderTheDateAndTime) {
+    EXPECT_EQ(ErrorLog::SetAsideName(now), "Errorlog 120726 1605.txt");
+    const fs::path aside = folder / "Errorlog 120726 1605.txt";
+
+    MakeLogOfSize(1023999);
+    log.WriteErrorLog("below", "Limit");
+    EXPECT_FALSE(fs::exists(aside));
+    EXPECT_GT(fs::file_size(LogFile()), 1023999u);
+
+    std::ofstream(aside, std::ios::binary) << "an older set-aside of the same minute";
+    MakeLogOfSize(1024000);
+    log.WriteErrorLog("at", "Limit");
+    ASSERT_TRUE(fs::exists(aside));
+    EXPECT_EQ(fs::file_size(aside), 1024000u);
+    const auto lines = Lines(LogFile());
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[11].substr(60), "at");
+}
+
+TEST_F(ErrorLogTest, ALogDeletedBetweenEntriesIsCreatedAgain) {
+    log.WriteErrorLog("first", "One");
+    fs::remove(LogFile());
+    log.WriteErrorLog("second", "Two");
+    const auto lines = Lines(LogFile());
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[11].substr(60), "second");
+}
+
+TEST_F(ErrorLogTest, ALogThatCannotBeWrittenIsDroppedWithoutRecursion) {
+    std::ofstream(folder / "afile") << "a regular file, not a folder";
+    appPath = (folder / "afile").string() + "/";
+    log.WriteErrorLog("lost", "Title");
+    try {
+        throw OrlError(6, "Overflow");
+    } catch (...) {
+        log.ReportError("lost too", "Title");
+    }
+    EXPECT_FALSE(fs::exists(LogFile()));
+
+    // Once the folder is usable again, logging works as before.
+    appPath = folder.string() + "/";
+    log.WriteErrorLog("kept", "Title");
+    const auto lines = Lines(LogFile());
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[11].substr(60), "kept");
+}
+
+TEST(ErrorLogText, DateAndTimeInShortDateAndLongTimeForm) {
+    EXPECT_EQ(ErrorLog::DateTimeText(At(2026, 12, 7, 16, 5)), "12/7/2026 4:05:00 PM");
+    EXPECT_EQ(ErrorLog::DateTimeText(At(2026, 1, 31, 0, 0, 9)), "1/31/2026 12:00:09 AM");
+    EXPECT_EQ(ErrorLog::DateTimeText(At(2027, 3, 2, 12, 30)), "3/2/2027 12:30:00 PM");
+    EXPECT_EQ(ErrorLog::SetAsideName(At(2030, 2, 3, 0, 7)), "Errorlog 020330 0007.txt");
+}
