@@ -375,6 +375,22 @@ TEST_F(TableHandlers, DeviceIDAbove8192IsAFailureAfterTheDevicesBeforeIt) {
     }
 }
 
+TEST_F(TableHandlers, DeviceDataCutShortStoresNothingOfTheCutDevice) {
+    // W = 1, B = 2, but the status byte is missing: the checksum (0x40, "on") must not
+    // stand in for it.
+    const Bytes cut = Framed("D9 34 00 01 00 03 00 01 02  05 00 00");
+    ASSERT_EQ(cut[cut.size() - 2], 0x40);
+    v.FaderDeviceID[0] = 3;
+    InitDeviceIDs(v);
+    handlers->ReceiveDeviceIDInfo(cut);
+    EXPECT_EQ(v.DeviceIDs[3].Source, 0);
+    EXPECT_EQ(v.DeviceIDs[3].ChannelStatus, 0);
+    EXPECT_TRUE(v.DeviceIDs[3].RequestPending);
+    EXPECT_TRUE(window.calls.empty());
+    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{{"Switcher Message Error",
+                                                    "Error Receiving Device ID Info"}}));
+}
+
 // ---- 0xD0 information reply, input channel attributes ---------------------------------
 
 TEST_F(TableHandlers, ChannelAttributesComeFromWordsFourToSix) {
