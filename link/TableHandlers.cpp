@@ -33,7 +33,9 @@ void RequireData(const FrameReader& frame, std::size_t count) {
         ThrowSubscript();
 }
 
-void ClearBits(std::int32_t& mask, std::int32_t bits) { mask &= ~bits; }
+void ClearBits(std::int32_t& mask, std::int32_t bits) {
+    mask &= ~bits;
+}
 
 constexpr std::int16_t LargestSource = 8192;
 constexpr std::int16_t LargestGain = 2048;
@@ -102,14 +104,16 @@ void IncomingHandlers::ProcessCrosspointMap(const Bytes& message) {
 
         // The switcher answers a whole-map request with every bus, so a map too small for
         // this answer is started afresh (at most 16383 + 16383 records).
-        const std::size_t needed = static_cast<std::size_t>(first) + static_cast<std::size_t>(count);
+        const std::size_t needed =
+            static_cast<std::size_t>(first) + static_cast<std::size_t>(count);
         if (v_.CrosspointMap.size() < needed)
             v_.CrosspointMap.Recreate(needed);
 
         // Records are built as they are parsed; a bus record takes at least 3 bytes, so the
         // frame's own length bounds what is allocated, not its count.
         std::vector<CrosspointRecord> buses;
-        buses.reserve(std::min<std::size_t>(static_cast<std::size_t>(count), frame.Remaining() / 3));
+        buses.reserve(
+            std::min<std::size_t>(static_cast<std::size_t>(count), frame.Remaining() / 3));
         for (std::int32_t b = 0; b < count; ++b) {
             const std::int32_t entries = frame.Value14();
             if (entries > MaxBusEntries)
@@ -117,7 +121,8 @@ void IncomingHandlers::ProcessCrosspointMap(const Bytes& message) {
             CrosspointRecord bus;
             auto& words = bus.Words;
             const std::uint8_t busByte = frame.Byte();
-            words[CrosspointRecord::BusInfoWord] = ToInteger(static_cast<long long>(busByte | (entries << 8)));
+            words[CrosspointRecord::BusInfoWord] =
+                ToInteger(static_cast<long long>(busByte | (entries << 8)));
             std::size_t plain = 0;
             std::size_t linked = 0;
             for (std::int32_t e = 0; e < entries; ++e) {
@@ -127,8 +132,9 @@ void IncomingHandlers::ProcessCrosspointMap(const Bytes& message) {
                 const std::int16_t value1 = ToInteger(static_cast<long long>(frame.Value14()));
                 const std::int16_t value2 = ToInteger(static_cast<long long>(frame.Value14()));
                 const bool hasValue3 = kind == KindWithValue3;
-                const std::int16_t value3 =
-                    hasValue3 ? ToInteger(static_cast<long long>(frame.Value14())) : std::int16_t{0};
+                const std::int16_t value3 = hasValue3
+                                                ? ToInteger(static_cast<long long>(frame.Value14()))
+                                                : std::int16_t{0};
                 const std::size_t slot = isLinked ? linked++ : plain++;
                 const std::size_t base1 = isLinked ? CrosspointRecord::LinkedValue1 : 0;
                 const std::size_t base2 =
@@ -194,8 +200,9 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
                                             ? None
                                             : ToInteger(static_cast<long long>(value));
                     else if (w == 3)
-                        device.Gain = value > LargestGain ? UnityGain
-                                                          : ToInteger(static_cast<long long>(value));
+                        device.Gain = value > LargestGain
+                                          ? UnityGain
+                                          : ToInteger(static_cast<long long>(value));
                 }
                 for (std::size_t b = 1; b <= bytes; ++b) {
                     const std::uint8_t value = frame.Byte();
@@ -248,7 +255,8 @@ void IncomingHandlers::ReceiveInputChannelAttributes(const Bytes& message) {
 
         // Built as parsed: an entry takes at least 2 bytes, so the frame bounds the records.
         std::vector<InputChannelRecord> channels;
-        channels.reserve(std::min<std::size_t>(static_cast<std::size_t>(count), frame.Remaining() / 2));
+        channels.reserve(
+            std::min<std::size_t>(static_cast<std::size_t>(count), frame.Remaining() / 2));
         for (std::int32_t c = 0; c < count; ++c) {
             InputChannelRecord record;
             const std::size_t words = frame.Byte();

@@ -55,7 +55,8 @@ TEST_F(StateHandlers, ChannelReportAppliesToThisConsoleOrToEveryConsole) {
         Strips({5});
         window.colours.clear();
         v.ConsoleNumber = row.consoleNumber;
-        handlers->ReceiveChannelOnOff(Framed(std::string("D6 7F 00 01 04 00 ") + row.console + " 01"));
+        handlers->ReceiveChannelOnOff(
+            Framed(std::string("D6 7F 00 01 04 00 ") + row.console + " 01"));
         EXPECT_EQ(v.FaderOnState[0], row.applies ? 1 : 0);
         EXPECT_EQ(Coloured(0, StripButton::On), row.applies);
     }
@@ -84,7 +85,8 @@ TEST_F(StateHandlers, EveryStateOfAChannelEntry) {
         v.DeviceIDs[1].ChannelStatus = 9;
         v.FaderOnCue[0] = row.state != 3; // a cue report has to change it
         v.ConsoleNumber = 1;
-        handlers->ReceiveChannelOnOff(Framed("D6 7F 00 01 04 00 00 00 0" + std::to_string(row.state)));
+        handlers->ReceiveChannelOnOff(
+            Framed("D6 7F 00 01 04 00 00 00 0" + std::to_string(row.state)));
         std::map<StripButton, Colour> coloured;
         for (const auto& [key, colour] : window.colours)
             coloured[key.second] = colour;
@@ -233,8 +235,9 @@ TEST_F(StateHandlers, StateReportFailuresKeepEntriesButNotTheRequestOrTally) {
     EXPECT_EQ(v.RelayStates[3], 1);
     EXPECT_EQ(v.PendingRequestMask1, 65536);
     EXPECT_TRUE(window.calls.empty());
-    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{{"Switcher Message Error",
-                                                    SubscriptError("Error Receiving Opto Relay States")}}));
+    EXPECT_EQ(LogEntries(),
+              (std::vector<LogEntry>{{"Switcher Message Error",
+                                      SubscriptError("Error Receiving Opto Relay States")}}));
 }
 
 } // namespace

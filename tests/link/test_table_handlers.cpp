@@ -137,8 +137,9 @@ TEST_F(TableHandlers, CrosspointEntriesLandInTheirWords) {
          "  00 07 40 02 00 03 00"  // plain
          "  0A 09 00 0A 00 0B 00"  // linked
          "  03 0C 00 0D 00 0E 00", // plain
-         {{0, 8199}, {1, 12}, {67, 2}, {68, 13}, {132, 3}, {133, 14}, {65, 5 | (3 << 8)},
-          {263, 1}, {264, 9}, {296, 10}, {328, 11}, {2, 0}, {265, 0}}},
+         {{0, 8199}, {1, 12}, {67, 2}, {68, 13}, {132, 3}, {133, 14}, {65, 5 | (3 << 8)}, // plain
+          {263, 1}, {264, 9}, {296, 10}, {328, 11},                                        // linked
+          {2, 0}, {265, 0}}},
         {"link markers with kind 0",
          "F6 40 01 00 00 00  02 00 03  0A 01 00 02 00  0A 03 00 04 00",
          {{263, 2}, {264, 1}, {265, 3}, {296, 2}, {297, 4}, {0, 0}, {328, 0}}},
@@ -150,7 +151,8 @@ TEST_F(TableHandlers, CrosspointEntriesLandInTheirWords) {
         handlers->ProcessCrosspointMap(Framed(row.hex));
         ASSERT_EQ(v.CrosspointMap.size(), 1u);
         for (const auto& [word, value] : row.words)
-            EXPECT_EQ(v.CrosspointMap[0].Words[static_cast<std::size_t>(word)], value) << "word " << word;
+            EXPECT_EQ(v.CrosspointMap[0].Words[static_cast<std::size_t>(word)], value)
+                << "word " << word;
         EXPECT_EQ(window.CountOf("UpdateBussButtonTally"), 1);
         EXPECT_EQ(v.PendingRequestMask1, 256);
     }
@@ -232,7 +234,8 @@ TEST_F(TableHandlers, CrosspointMapTooSmallIsRecreatedForTheBusesItCarries) {
 }
 
 TEST_F(TableHandlers, CrosspointRecordsStopAtBus8191) {
-    handlers->ProcessCrosspointMap(Framed("F6 00 02 00 7F 3F  01 00 01 05 00 06 00  01 00 02 09 00 0A 00"));
+    handlers->ProcessCrosspointMap(
+        Framed("F6 00 02 00 7F 3F  01 00 01 05 00 06 00  01 00 02 09 00 0A 00"));
     ASSERT_EQ(v.CrosspointMap.size(), 8193u);
     EXPECT_EQ(v.CrosspointMap[8191].Words[0], 5);
     EXPECT_EQ(v.CrosspointMap[8192].Words[0], 0);
@@ -247,8 +250,8 @@ TEST_F(TableHandlers, DeviceDataModeZeroStoresTheStorageRules) {
     v.PendingRequestMask2 = 256 | 4;
     // N = 3, S = 10, W = 3, B = 2; per device: source, unused, gain, unused byte, status
     handlers->ReceiveDeviceIDInfo(Framed("D9 00 00 03 00 0A 00 03 02"
-                                         "  05 00 7F 7F 00 08 00 40"   // 10
-                                         "  01 40 00 00 01 10 00 40"   // 11: 8193, 2049
+                                         "  05 00 7F 7F 00 08 00 40"    // 10
+                                         "  01 40 00 00 01 10 00 40"    // 11: 8193, 2049
                                          "  00 40 00 00 00 10 00 00")); // 12: 8192, 2048
     const struct {
         int id;
@@ -264,8 +267,8 @@ TEST_F(TableHandlers, DeviceDataModeZeroStoresTheStorageRules) {
         EXPECT_FALSE(d.RequestPending);
     }
     EXPECT_EQ(window.CountOf("UpdateActiveSource 0"), 0);
-    EXPECT_EQ(LogEntries(),
-              (std::vector<LogEntry>{{"Switcher Message", "Received 3 Device IDs Starting with 10"}}));
+    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                {"Switcher Message", "Received 3 Device IDs Starting with 10"}}));
     EXPECT_EQ(v.RequestRepeatCountdown, 60);
     EXPECT_EQ(v.PendingRequestMask2, 4);
 }
@@ -279,9 +282,10 @@ TEST_F(TableHandlers, DeviceDataOfOneDeviceRefreshesEveryStripWithIt) {
     handlers->ReceiveDeviceIDInfo(Framed("D9 00 01 01 00 03 02  07 00 04 00 00 00 00 08 00 40"));
     EXPECT_EQ(v.DeviceIDs[7].Source, 4);
     EXPECT_EQ(v.DeviceIDs[7].ChannelStatus, 64);
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"UpdateActiveSource 0", "UpdateActiveSource 2"}));
-    EXPECT_EQ(LogEntries(),
-              (std::vector<LogEntry>{{"Switcher Message", "Received 1 Device IDs Starting with 0"}}));
+    EXPECT_EQ(window.calls,
+              (std::vector<std::string>{"UpdateActiveSource 0", "UpdateActiveSource 2"}));
+    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                {"Switcher Message", "Received 1 Device IDs Starting with 0"}}));
 
     // Words beyond 4 and bytes beyond 2 are read past; mode 0 with N = 1 refreshes too.
     window.calls.clear();
@@ -368,8 +372,8 @@ TEST_F(TableHandlers, DeviceIDAbove8192IsAFailureAfterTheDevicesBeforeIt) {
         handlers->ReceiveDeviceIDInfo(Framed(row.hex));
         EXPECT_EQ(v.DeviceIDs[8192].Source, 9);
         EXPECT_FALSE(v.UpdatingControls);
-        EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{{"Switcher Message Error",
-                                                        "Error Receiving Device ID Info"}}));
+        EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                    {"Switcher Message Error", "Error Receiving Device ID Info"}}));
         EXPECT_EQ(v.PendingRequestMask2, 256);
         v.DeviceIDs[8192] = DeviceIDRecord{};
     }
@@ -387,8 +391,8 @@ TEST_F(TableHandlers, DeviceDataCutShortStoresNothingOfTheCutDevice) {
     EXPECT_EQ(v.DeviceIDs[3].ChannelStatus, 0);
     EXPECT_TRUE(v.DeviceIDs[3].RequestPending);
     EXPECT_TRUE(window.calls.empty());
-    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{{"Switcher Message Error",
-                                                    "Error Receiving Device ID Info"}}));
+    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                {"Switcher Message Error", "Error Receiving Device ID Info"}}));
 }
 
 // ---- 0xD0 information reply, input channel attributes ---------------------------------
@@ -399,7 +403,9 @@ TEST_F(TableHandlers, ChannelAttributesComeFromWordsFourToSix) {
         std::string entry; // one channel entry: a, a words, k, k bytes
         InputChannelRecord expected;
     } rows[] = {
-        {"6 words and 2 extra bytes", "06 01 00 02 00 03 00 0C 00 21 00 22 00 02 7F 7F", {12, 33, 34, false}},
+        {"6 words and 2 extra bytes",
+         "06 01 00 02 00 03 00 0C 00 21 00 22 00 02 7F 7F",
+         {12, 33, 34, false}},
         {"7 words", "07 01 00 02 00 03 00 0C 00 21 00 22 00 7F 7F 00", {12, 33, 34, false}},
         {"5 words", "05 01 00 02 00 03 00 0C 00 21 00 00", {12, 33, 0, false}},
         {"3 words", "03 01 00 02 00 03 00 00", {0, 0, 0, false}},
@@ -443,8 +449,8 @@ TEST_F(TableHandlers, ChannelAttributesEndTheRequestOnceNoStripWaits) {
         v.PendingRequestMask2 = 4 | 256;
         handlers->ProcessInfoReply(Framed(twoChannels));
         EXPECT_EQ(v.InputChannels[5].OnOpto, 33);
-        EXPECT_EQ(LogEntries(),
-                  (std::vector<LogEntry>{{"Switcher Message", "Received 2 InChan Starting with 4"}}));
+        EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                    {"Switcher Message", "Received 2 InChan Starting with 4"}}));
         EXPECT_EQ(v.PendingRequestMask2, row.mask2);
         EXPECT_EQ(v.InchanRequestPending, row.inchanPending);
         EXPECT_EQ(v.RequestRepeatCountdown, row.countdown);
@@ -462,12 +468,14 @@ TEST_F(TableHandlers, ChannelAttributesChecksumAndLengthMismatches) {
     wrongChecksum[wrongChecksum.size() - 2] ^= 0x10;
     v.PendingRequestMask2 = 4 | 256;
     handlers->ProcessInfoReply(wrongChecksum);
-    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{{"Input Channel Attributes", "Check Sum Error"}}));
+    EXPECT_EQ(LogEntries(),
+              (std::vector<LogEntry>{{"Input Channel Attributes", "Check Sum Error"}}));
     EXPECT_EQ(v.InputChannels[3].OnOpto, 16383);
     EXPECT_EQ(v.PendingRequestMask2, 4 | 256);
 
     // One byte more than the entries: nothing is copied, but the request ends.
-    handlers->ProcessInfoReply(Framed("D0 0A 00 01 00 03 00  06 01 00 02 00 03 00 0C 00 21 00 22 00 00  00"));
+    handlers->ProcessInfoReply(
+        Framed("D0 0A 00 01 00 03 00  06 01 00 02 00 03 00 0C 00 21 00 22 00 00  00"));
     EXPECT_EQ(v.InputChannels[3].OnOpto, 16383);
     EXPECT_EQ(LogEntries().size(), 1u);
     EXPECT_EQ(v.PendingRequestMask2, 256);
@@ -476,13 +484,14 @@ TEST_F(TableHandlers, ChannelAttributesChecksumAndLengthMismatches) {
 TEST_F(TableHandlers, ChannelAttributesOutsideTheTableAreAReportedFailure) {
     // Channels 255 and 256 of a table of 256: the first is copied, the second fails.
     v.PendingRequestMask2 = 4 | 256;
-    handlers->ProcessInfoReply(Framed("D0 0A 00 02 00 7F 01  06 00 00 00 00 00 00 05 00 06 00 07 00 00"
-                                      "  03 00 00 00 00 00 00 00"));
+    handlers->ProcessInfoReply(
+        Framed("D0 0A 00 02 00 7F 01  06 00 00 00 00 00 00 05 00 06 00 07 00 00"
+               "  03 00 00 00 00 00 00 00"));
     EXPECT_EQ(v.InputChannels[255].IFBOutput, 5);
     EXPECT_EQ(v.InputChannels[255].OffOpto, 7);
-    EXPECT_EQ(LogEntries(),
-              (std::vector<LogEntry>{{"Switcher Message Error",
-                                      SubscriptError("Error Receiving Input Channel Attributes")}}));
+    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                {"Switcher Message Error",
+                                 SubscriptError("Error Receiving Input Channel Attributes")}}));
     EXPECT_EQ(v.PendingRequestMask2, 256);
 
     // A strip without a source cannot be looked up: reported after the copy and its line.
@@ -490,18 +499,20 @@ TEST_F(TableHandlers, ChannelAttributesOutsideTheTableAreAReportedFailure) {
     v.FaderSource[0] = 16383;
     v.PendingRequestMask2 = 4;
     v.InchanRequestPending = true;
-    handlers->ProcessInfoReply(Framed("D0 0A 00 01 00 00 00  06 00 00 00 00 00 00 0B 00 00 00 00 00 00"));
+    handlers->ProcessInfoReply(
+        Framed("D0 0A 00 01 00 00 00  06 00 00 00 00 00 00 0B 00 00 00 00 00 00"));
     EXPECT_EQ(v.InputChannels[0].IFBOutput, 11);
-    EXPECT_EQ(LogEntries(),
-              (std::vector<LogEntry>{
-                  {"Switcher Message", "Received 1 InChan Starting with 0"},
-                  {"Switcher Message Error", SubscriptError("Error Receiving Input Channel Attributes")}}));
+    EXPECT_EQ(LogEntries(), (std::vector<LogEntry>{
+                                {"Switcher Message", "Received 1 InChan Starting with 0"},
+                                {"Switcher Message Error",
+                                 SubscriptError("Error Receiving Input Channel Attributes")}}));
     EXPECT_EQ(v.PendingRequestMask2, 0);
     EXPECT_TRUE(v.InchanRequestPending);
 }
 
 TEST_F(TableHandlers, InfoReplyPassesOnlySubTypeTen) {
-    handlers->ProcessInfoReply(Framed("D0 0B 00 01 00 03 00  06 00 00 00 00 00 00 0B 00 00 00 00 00 00"));
+    handlers->ProcessInfoReply(
+        Framed("D0 0B 00 01 00 03 00  06 00 00 00 00 00 00 0B 00 00 00 00 00 00"));
     EXPECT_EQ(v.InputChannels[3].IFBOutput, 0);
     EXPECT_EQ(v.InputChannels[3].OnOpto, 16383);
     EXPECT_TRUE(LogEntries().empty());
@@ -554,26 +565,35 @@ TEST_F(TableHandlers, TruncatedFramesAreReportedNeverReadPast) {
         Bytes frame; // checksums are right: only the length is wrong
         LogEntry reported;
     } rows[] = {
-        {"name table ends before S", Framed("FC 0A 08"),
+        {"name table ends before S",
+         Framed("FC 0A 08"),
          {"Message Error", SubscriptError("Error Processing Alpha Table")}},
-        {"crosspoint entry cut in value 2", Framed("F6 00 01 00 00 00  02 00 05 03"),
+        {"crosspoint entry cut in value 2",
+         Framed("F6 00 01 00 00 00  02 00 05 03"),
          {"Message Error", SubscriptError("Error Processing Crosspoint map")}},
         {"device data: second device missing",
          Framed("D9 00 00 02 00 0A 00 03 02  05 00 01 00 00 08 00 40"),
          {"Switcher Message Error", "Error Receiving Device ID Info"}},
-        {"device data: header cut", Framed("D9 00 01"),
+        {"device data: header cut",
+         Framed("D9 00 01"),
          {"Switcher Message Error", "Error Receiving Device ID Info"}},
-        {"device list: 5 entries promised, 1 sent", Framed("D9 00 0A 00 00 05 00 01 00"),
+        {"device list: 5 entries promised, 1 sent",
+         Framed("D9 00 0A 00 00 05 00 01 00"),
          {"Switcher Message Error", "Error Receiving Device ID Info"}},
-        {"channel attributes: 6 words promised, 1 sent", Framed("D0 0A 00 02 00 00 00 06 01 00"),
+        {"channel attributes: 6 words promised, 1 sent",
+         Framed("D0 0A 00 02 00 00 00 06 01 00"),
          {"Switcher Message Error", SubscriptError("Error Receiving Input Channel Attributes")}},
-        {"switcher type without checksum", Bytes{0xE5},
+        {"switcher type without checksum",
+         Bytes{0xE5},
          {"Message Error", SubscriptError("Error Processing Switcher Type")}},
-        {"channel on/off: second entry missing", Framed("D6 7F 00 02 04 00 01 00 01"),
+        {"channel on/off: second entry missing",
+         Framed("D6 7F 00 02 04 00 01 00 01"),
          {"Switcher Message Error", SubscriptError(onOff)}},
-        {"channel on/off: entry one byte short", Framed("D6 7F 00 01 04 00 01 00"),
+        {"channel on/off: entry one byte short",
+         Framed("D6 7F 00 01 04 00 01 00"),
          {"Switcher Message Error", SubscriptError(onOff)}},
-        {"opto states: second entry missing", Framed("F7 1E 02 00 05 00 01"),
+        {"opto states: second entry missing",
+         Framed("F7 1E 02 00 05 00 01"),
          {"Switcher Message Error", SubscriptError("Error Receiving Opto Relay States")}},
     };
     for (const auto& row : rows) {
@@ -582,7 +602,8 @@ TEST_F(TableHandlers, TruncatedFramesAreReportedNeverReadPast) {
         std::filesystem::remove(log->LogPath());
         (handlers.get()->*dispatch.at(row.frame.at(0)))(row.frame);
         EXPECT_EQ(LogEntries(), std::vector<LogEntry>{row.reported});
-        EXPECT_EQ(window.CountOf("UpdateBussButtonTally") + window.CountOf("UpdateUserButtonTally"), 0);
+        EXPECT_EQ(window.CountOf("UpdateBussButtonTally") + window.CountOf("UpdateUserButtonTally"),
+                  0);
     }
 }
 
