@@ -11,7 +11,9 @@ namespace {
 
 // Sources, buses and consoles count from 1 in the panel and from 0 on the wire; 16383
 // (none or all) is never reduced. A 0 gives -1, which the writer refuses.
-long long LessOne(int number) { return number == wire::None14 ? wire::None14 : number - 1LL; }
+long long LessOne(int number) {
+    return number == wire::None14 ? wire::None14 : number - 1LL;
+}
 
 } // namespace
 
@@ -79,7 +81,7 @@ void TCPComm::SendSourceChange(int source, int deviceID) {
     }
 }
 
-void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) {
+void TCPComm::SendCrosspointChange(const CrosspointChange &record, bool assign) {
     try {
         int mode = record.Mode | wire::CrosspointModeBit;
         if (assign)

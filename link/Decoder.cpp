@@ -14,7 +14,12 @@ namespace {
 // Where DecodeBuffer is, for the title of its error report. The text is only built
 // when a failure is reported, so a decode does not allocate for it.
 struct DecodeStep {
-    enum Kind { CheckForCommand, RemoveExtraBytes, DecodeCommand, GetMessage } kind = CheckForCommand;
+    enum Kind {
+        CheckForCommand,
+        RemoveExtraBytes,
+        DecodeCommand,
+        GetMessage
+    } kind = CheckForCommand;
     long stray = 0;
     int command = 0;
     long length = 0;
@@ -39,7 +44,7 @@ struct DecodeStep {
 void TCPComm::DecodeBuffer() {
     DecodeStep step;
     try {
-        ReceiveBuffer& buffer = v_.ReceiveBuffer;
+        ReceiveBuffer &buffer = v_.ReceiveBuffer;
         for (;;) {
             if (buffer.empty())
                 return;
@@ -128,7 +133,7 @@ bool TCPComm::DecodeTick() {
     return !v_.ReceiveBuffer.empty() && v_.ReceiveBuffer.size() != before;
 }
 
-void TCPComm::Dispatch(const Bytes& message) {
+void TCPComm::Dispatch(const Bytes &message) {
     if (message.empty())
         return;
     switch (message.front()) {

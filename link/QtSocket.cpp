@@ -14,12 +14,12 @@ constexpr int NotConnectedError = 10057;
 constexpr int SocketFailure = 10054;
 } // namespace
 
-QtSocket::QtSocket(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
+QtSocket::QtSocket(QObject *parent) : QObject(parent), socket_(new QTcpSocket(this)) {
     Rewire();
 }
 
 void QtSocket::Rewire() {
-    QTcpSocket* s = socket_;
+    QTcpSocket *s = socket_;
     connect(s, &QTcpSocket::connected, this, [this] {
         established_ = true;
         if (sink_)
@@ -41,7 +41,7 @@ void QtSocket::Rewire() {
 }
 
 void QtSocket::Fresh() {
-    QTcpSocket* old = socket_;
+    QTcpSocket *old = socket_;
     disconnect(old, nullptr, this, nullptr);
     old->abort();
     old->deleteLater(); // we may be inside one of its signals
@@ -50,7 +50,7 @@ void QtSocket::Fresh() {
     Rewire();
 }
 
-void QtSocket::SetRemoteHost(const std::string& address) {
+void QtSocket::SetRemoteHost(const std::string &address) {
     host_ = QString::fromStdString(address).trimmed();
 }
 
@@ -82,9 +82,11 @@ void QtSocket::Reset() {
     lastError_ = 0;
 }
 
-bool QtSocket::Connected() const { return socket_->state() == QAbstractSocket::ConnectedState; }
+bool QtSocket::Connected() const {
+    return socket_->state() == QAbstractSocket::ConnectedState;
+}
 
-long QtSocket::Write(const std::uint8_t* data, long length) {
+long QtSocket::Write(const std::uint8_t *data, long length) {
     bytesTaken_ = 0;
     if (!Connected()) {
         lastError_ = NotConnectedError;
@@ -96,7 +98,7 @@ long QtSocket::Write(const std::uint8_t* data, long length) {
         lastError_ = WouldBlock;
         return 0;
     }
-    const qint64 written = socket_->write(reinterpret_cast<const char*>(data), length);
+    const qint64 written = socket_->write(reinterpret_cast<const char *>(data), length);
     if (written < 1) {
         lastError_ = SocketFailure;
         return 0;
@@ -105,12 +107,12 @@ long QtSocket::Write(const std::uint8_t* data, long length) {
     return bytesTaken_;
 }
 
-long QtSocket::Read(std::uint8_t* buffer, long count) {
+long QtSocket::Read(std::uint8_t *buffer, long count) {
     if (count < 1 || socket_->bytesAvailable() <= 0) {
         lastError_ = WouldBlock;
         return 0;
     }
-    const qint64 read = socket_->read(reinterpret_cast<char*>(buffer), count);
+    const qint64 read = socket_->read(reinterpret_cast<char *>(buffer), count);
     if (read < 0) {
         lastError_ = SocketFailure;
         return 0;

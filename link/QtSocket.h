@@ -15,26 +15,26 @@ public:
     // Beyond this many unsent bytes a write reports would-block instead of queueing more.
     static constexpr qint64 MaxQueuedBytes = 1 << 20;
 
-    explicit QtSocket(QObject* parent = nullptr);
+    explicit QtSocket(QObject *parent = nullptr);
 
-    void SetEventSink(ISocketEvents* sink) override { sink_ = sink; }
-    void SetRemoteHost(const std::string& address) override;
+    void SetEventSink(ISocketEvents *sink) override { sink_ = sink; }
+    void SetRemoteHost(const std::string &address) override;
     void SetRemotePort(std::int32_t port) override;
     int Connect() override;
     void Close() override;
     void Reset() override;
     bool Connected() const override;
-    long Write(const std::uint8_t* data, long length) override;
+    long Write(const std::uint8_t *data, long length) override;
     long BytesTaken() const override { return bytesTaken_; }
-    long Read(std::uint8_t* buffer, long count) override;
+    long Read(std::uint8_t *buffer, long count) override;
     int LastError() const override { return lastError_; }
 
 private:
     void Rewire();
     // Drops the current socket without any event and starts a fresh one.
     void Fresh();
-    QTcpSocket* socket_ = nullptr;
-    ISocketEvents* sink_ = nullptr;
+    QTcpSocket *socket_ = nullptr;
+    ISocketEvents *sink_ = nullptr;
     QString host_;
     quint16 port_ = 0;
     long bytesTaken_ = 0;

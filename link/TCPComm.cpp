@@ -13,7 +13,7 @@
 
 namespace orl {
 
-TCPComm::TCPComm(Variables& v, ErrorLog& log, ISocket& socket, IPanelWindow& window)
+TCPComm::TCPComm(Variables &v, ErrorLog &log, ISocket &socket, IPanelWindow &window)
     : v_(v), log_(log), socket_(socket), window_(window), handlers_(v, log, window) {
     socket_.SetEventSink(this);
 }
@@ -58,7 +58,7 @@ void TCPComm::ShowConnection(bool online) {
     }
 }
 
-void TCPComm::SendToSwitcher(const Bytes& message) {
+void TCPComm::SendToSwitcher(const Bytes &message) {
     try {
         const long length = static_cast<long>(message.size());
         // The whole message is written again while the socket takes less than all of it,
@@ -80,7 +80,7 @@ void TCPComm::SendToSwitcher(const Bytes& message) {
     }
 }
 
-void TCPComm::ProcessTypeRequest(const Bytes& message) {
+void TCPComm::ProcessTypeRequest(const Bytes &message) {
     try {
         // 81 64 cs FF, or 81 64 xx cs FF
         if (message.size() != 4 && message.size() != 5)
@@ -148,9 +148,8 @@ void TCPComm::OnSocketReceive(long bytesWaiting) {
         for (;;) {
             const long count = socket_.Read(chunk.data(), static_cast<long>(chunk.size()));
             if (count >= 1) {
-                v_.ReceiveBuffer.Append(chunk.data(),
-                                        static_cast<std::size_t>(std::min<long>(
-                                            count, static_cast<long>(chunk.size()))));
+                v_.ReceiveBuffer.Append(chunk.data(), static_cast<std::size_t>(std::min<long>(
+                                                          count, static_cast<long>(chunk.size()))));
                 appended = true;
                 continue;
             }

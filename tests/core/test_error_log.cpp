@@ -27,14 +27,14 @@ std::tm At(int year, int month, int day, int hour, int minute, int second = 0) {
     return t;
 }
 
-std::string ReadAll(const fs::path& path) {
+std::string ReadAll(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-std::vector<std::string> Lines(const fs::path& path) {
+std::vector<std::string> Lines(const fs::path &path) {
     const std::string text = ReadAll(path);
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -93,7 +93,8 @@ TEST_F(ErrorLogTest, TheFirstEntryCreatesTheHeaderAndBecomesLineTwelve) {
     EXPECT_EQ(lines[9].find("LOCATION"), 25u);
     EXPECT_EQ(lines[9].find("MESSAGE DESCRIPTION"), 60u);
     EXPECT_EQ(lines[10], std::string(80, '-'));
-    EXPECT_EQ(lines[11], "12/7/2026 4:05:00 PM    Program Error                       Error Loading Form");
+    EXPECT_EQ(lines[11],
+              "12/7/2026 4:05:00 PM    Program Error                       Error Loading Form");
 }
 
 TEST_F(ErrorLogTest, TheMessageStartsAtColumn61UnlessTheTitleRunsPastIt) {
@@ -101,7 +102,7 @@ TEST_F(ErrorLogTest, TheMessageStartsAtColumn61UnlessTheTitleRunsPastIt) {
         std::size_t titleLength;
         std::size_t messageAt; // 0-based
     } cases[] = {{13, 60}, {35, 60}, {36, 60}, {40, 64}, {0, 60}};
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         const std::string title(c.titleLength, 'T');
         log.WriteErrorLog("the message", title);
         const std::string line = Lines(LogFile()).back();
@@ -115,14 +116,14 @@ TEST_F(ErrorLogTest, TheMessageStartsAtColumn61UnlessTheTitleRunsPastIt) {
 TEST_F(ErrorLogTest, ReportErrorAddsTheNumberAndDescriptionOfTheCurrentFailure) {
     struct Case {
         int number;
-        const char* description;
-        const char* expected;
+        const char *description;
+        const char *expected;
     } cases[] = {
         {6, "Overflow", "Error Loading Form: Error #  6 - Overflow"},
         {75, "Path/File access error", "Error Loading Form: Error #  75 - Path/File access error"},
         {-5, "Odd", "Error Loading Form: Error # -5 - Odd"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         try {
             throw OrlError(c.number, c.description);
         } catch (...) {

@@ -20,7 +20,7 @@ TEST(Codec, BytesToValueJoinsTwoSevenBitGroups) {
 
 TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
     struct Case {
-        const char* message;
+        const char *message;
         int excluded;
         int sum;
     } cases[] = {
@@ -32,7 +32,7 @@ TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
         {"", 0, 0},      // empty message
         {"81 05", 5, 0}, // more excluded than there is
     };
-    for (const auto& c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(CheckSum(HexToBytes(c.message), c.excluded), c.sum) << c.message;
 }
 
@@ -51,17 +51,17 @@ TEST(Codec, FindEOMCountsFromTheCurrentFrontOfTheBuffer) {
 
 TEST(Codec, TrimBufferReturnsTheFrontAndKeepsTheRest) {
     struct Case {
-        const char* buffer;
+        const char *buffer;
         long count;
-        const char* taken;
-        const char* rest;
+        const char *taken;
+        const char *rest;
     } cases[] = {
         {"01 02 03 04 05", 5, "01 02 03 04 05", ""},
         {"01 02 03 04 05", 2, "01 02", "03 04 05"},
         {"01 02 03", 9, "01 02 03", ""},
         {"", 1, "", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         ReceiveBuffer buffer;
         buffer.Append(HexToBytes(c.buffer));
         EXPECT_EQ(BytesToHex(TrimBuffer(buffer, c.count)), c.taken) << c.buffer;
@@ -77,13 +77,14 @@ TEST(Codec, ReceiveBufferKeepsArrivalOrderAcrossManyAppendsAndTrims) {
     std::uint8_t next = 0;
     for (int round = 0; round < 5000; ++round) {
         Bytes chunk(random() % 40);
-        for (auto& b : chunk)
+        for (auto &b : chunk)
             b = next++;
         buffer.Append(chunk);
         expected.insert(expected.end(), chunk.begin(), chunk.end());
         const long count = static_cast<long>(random() % 45) + 1;
         const Bytes taken = TrimBuffer(buffer, count);
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), expected.size());
+        const std::size_t n =
+            std::min<std::size_t>(static_cast<std::size_t>(count), expected.size());
         ASSERT_EQ(taken, Bytes(expected.begin(), expected.begin() + static_cast<long>(n)));
         expected.erase(expected.begin(), expected.begin() + static_cast<long>(n));
         ASSERT_EQ(buffer.size(), expected.size());

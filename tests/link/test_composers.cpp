@@ -23,9 +23,9 @@ TEST_F(Composers, EachCommandGoesOutByteForByte) {
     assign.ExtraWord = wire::OffBusExtraWord;
 
     struct Case {
-        const char* note;
+        const char *note;
         std::function<void()> send;
-        const char* bytes;
+        const char *bytes;
     } cases[] = {
         {"whole input name table", [&] { link.SendInfoRequest(256, 0, 16383, 0); },
          "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF"},
@@ -33,13 +33,16 @@ TEST_F(Composers, EachCommandGoesOutByteForByte) {
          "F2 00 00 08 00 00 00 7F 7F 00 00 06 FF"},
         {"one device", [&] { link.SendInfoRequest(0, 256, 1, 37); },
          "F2 00 00 00 00 00 02 01 00 25 00 28 FF"},
-        {"channel on", [&] { link.SendChannelOnOff(5, 1, 127, 2); }, "D6 7F 00 01 04 00 01 00 01 06 FF"},
+        {"channel on", [&] { link.SendChannelOnOff(5, 1, 127, 2); },
+         "D6 7F 00 01 04 00 01 00 01 06 FF"},
         {"channel off, none and all kept", [&] { link.SendChannelOnOff(16383, 0, 127, 16383); },
          "D6 7F 00 01 7F 7F 7F 7F 00 7C FF"},
-        {"gain", [&] { link.SendGainChange(20, 1024, 3, 16383); }, "E3 02 14 01 00 03 00 00 08 22 FF"},
+        {"gain", [&] { link.SendGainChange(20, 1024, 3, 16383); },
+         "E3 02 14 01 00 03 00 00 08 22 FF"},
         {"gain with extra value", [&] { link.SendGainChange(20, 1024, 3, 5); },
          "E3 02 14 01 00 03 00 00 08 05 00 27 FF"},
-        {"source none", [&] { link.SendSourceChange(0, 7); }, "D3 01 01 00 05 07 00 7F 7F 00 0C FF"},
+        {"source none", [&] { link.SendSourceChange(0, 7); },
+         "D3 01 01 00 05 07 00 7F 7F 00 0C FF"},
         {"source 16383 has no special case", [&] { link.SendSourceChange(16383, 7); },
          "D3 01 01 00 05 07 00 7E 7F 00 0B FF"},
         {"opto on", [&] { link.SendOptoChange(16383, 12, 100); }, "FE 64 00 0C 00 7F 7F 6E FF"},
@@ -48,7 +51,7 @@ TEST_F(Composers, EachCommandGoesOutByteForByte) {
          "FE 24 18 02 00 01 00 07 00 7F 7F 7F 7F 7F 7F 7F 04 40 00 00 00 48 00 00 08 00 08 00 08 "
          "00 08 6B FF"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         socket.written.clear();
         c.send();
         EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{c.bytes}) << c.note;
@@ -79,7 +82,8 @@ TEST_F(Composers, InfoRequestReplacesThePendingWordsAsSent) {
     v.PanelMode = PanelModeConsole; // device data and channel attributes are left out
     socket.written.clear();
     link.SendInfoRequest(0, 256, 1, 37);
-    EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{"F2 00 00 00 00 00 00 01 00 25 00 26 FF"});
+    EXPECT_EQ(socket.WrittenHex(),
+              std::vector<std::string>{"F2 00 00 00 00 00 00 01 00 25 00 26 FF"});
     EXPECT_EQ(v.PendingRequestMask2, 0);
     link.SendInfoRequest(0, 256 + 4 + 1, 1, 37);
     EXPECT_EQ(v.PendingRequestMask2, 1);
@@ -111,16 +115,19 @@ TEST_F(Composers, AFieldOutOfRangeSendsNothingAndIsLogged) {
          "Error Sending Gain Message"},
         {[&] { link.SendGainChange(20, 1024, 3, 16384); }, "Switcher Message Error",
          "Error Sending Gain Message"},
-        {[&] { link.SendSourceChange(-4, 7); }, "Switcher Message Error", "Error Sending Source Change"},
-        {[&] { link.SendSourceChange(3, -1); }, "Switcher Message Error", "Error Sending Source Change"},
+        {[&] { link.SendSourceChange(-4, 7); }, "Switcher Message Error",
+         "Error Sending Source Change"},
+        {[&] { link.SendSourceChange(3, -1); }, "Switcher Message Error",
+         "Error Sending Source Change"},
         {[&] { link.SendCrosspointChange(noSource, true); }, "Switcher Message Error",
          "Error Sending Crosspoint Change"},
-        {[&] { link.SendSimpleTake(4, 128, 37); }, "Switcher Message Error", "Error Sending Simple Take"},
+        {[&] { link.SendSimpleTake(4, 128, 37); }, "Switcher Message Error",
+         "Error Sending Simple Take"},
         {[&] { link.SendOptoChange(16383, -1, 100); }, "Switcher Message Error",
          "Error Sending Opto Change"},
     };
     std::size_t expectedEntries = 0;
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         c.send();
         ++expectedEntries;
         const auto entries = LogEntries();

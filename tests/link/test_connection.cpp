@@ -12,7 +12,7 @@ namespace {
 
 class Connection : public LinkTest {
 protected:
-    int CountWritten(const std::string& hex) const {
+    int CountWritten(const std::string &hex) const {
         const auto all = socket.WrittenHex();
         return static_cast<int>(std::count(all.begin(), all.end(), hex));
     }
@@ -37,7 +37,7 @@ public:
         Fail("Connected");
         return FakeSocket::Connected();
     }
-    long Write(const std::uint8_t* data, long length) override {
+    long Write(const std::uint8_t *data, long length) override {
         Fail("Write");
         ++writes;
         if (writeReturn < 1) {
@@ -48,7 +48,7 @@ public:
     }
 
 private:
-    void Fail(const char* operation) const {
+    void Fail(const char *operation) const {
         if (failing == operation)
             throw OrlError(DeviceIOError, "Device I/O error");
     }
@@ -89,9 +89,9 @@ TEST_F(Connection, FirstTickAfterConnectingStartsTheSequenceAndPolls) {
     EXPECT_EQ(window.caption, CaptionWaiting);
     // Step 0, then the outstanding request (the one just sent) since the countdown is 0,
     // then the poll.
-    EXPECT_EQ(socket.WrittenHex(), (std::vector<std::string>{
-                                       "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF",
-                                       "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF", "F5"}));
+    EXPECT_EQ(socket.WrittenHex(),
+              (std::vector<std::string>{"F2 00 02 00 00 00 00 7F 7F 00 00 00 FF",
+                                        "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF", "F5"}));
     EXPECT_EQ(v.StartupStep, 1);
     EXPECT_EQ(v.PollsWithoutReply, 1);
     EXPECT_EQ(v.RequestRepeatCountdown, 60);
@@ -126,7 +126,7 @@ TEST_F(Connection, TwoHundredOneUnansweredPollsCloseTheLinkAndTheNextTickReconne
 
 TEST_F(Connection, AnyAnswerKeepsTheLinkOpen) {
     v.StartupStep = 8;
-    for (const char* answer : {"F4", "F1", "FE 00 FF"}) {
+    for (const char *answer : {"F4", "F1", "FE 00 FF"}) {
         for (int tick = 1; tick <= 200; ++tick)
             link.PollTick();
         EXPECT_EQ(v.PollsWithoutReply, 200) << answer;
@@ -169,18 +169,18 @@ TEST_F(Connection, PendingAttributeRequestsGoOutEachTick) {
 
 TEST_F(Connection, TypeRequestsAreAnsweredOnlyWhenWellFormed) {
     struct Case {
-        const char* request;
+        const char *request;
         bool answered;
     } cases[] = {
         {"81 64 64 FF", true},
-        {"81 64 05 69 FF", true},    // one further data byte
-        {"81 65 65 FF", false},      // not a type request
-        {"81 64 00 00 FF", false},   // checksum wrong
+        {"81 64 05 69 FF", true},     // one further data byte
+        {"81 65 65 FF", false},       // not a type request
+        {"81 64 00 00 FF", false},    // checksum wrong
         {"81 64 01 01 66 FF", false}, // too long
-        {"81 00 FF", false},         // too short
+        {"81 00 FF", false},          // too short
         {"81 FF", false},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         socket.written.clear();
         window.pollTimerEnabled = false;
         Receive(c.request);
@@ -223,7 +223,7 @@ TEST_F(Connection, PartialWritesAreRepeatedButNotForever) {
     socket.takeLimit = 3;
     link.SendSimpleTake(4, 9, 37);
     EXPECT_EQ(socket.written.size(), static_cast<std::size_t>(TCPComm::MaxPartialWrites));
-    for (const auto& w : socket.written)
+    for (const auto &w : socket.written)
         EXPECT_EQ(BytesToHex(w), "FE 25 00 04 00 09 00 32 FF");
     socket.takeLimit = -1;
     socket.written.clear();
@@ -253,26 +253,28 @@ TEST_F(Connection, EachProcedureReportsItsOwnFailure) {
     TCPComm other(v, log, failing, window);
     const std::string io = ": Error #  57 - Device I/O error";
     struct Case {
-        const char* failingOperation;
+        const char *failingOperation;
         std::function<void()> run;
-        const char* title;
+        const char *title;
         std::string message;
     } cases[] = {
-        {"Connect", [&] { other.ConnectToServer(); }, "Connection Error", "Error Connecting to Server" + io},
+        {"Connect", [&] { other.ConnectToServer(); }, "Connection Error",
+         "Error Connecting to Server" + io},
         {"Close", [&] { other.DisconnectFromServer(); }, "Connection Error",
          "Error Disconnecting from Server" + io},
         {"Connected", [&] { other.SendToSwitcher(Bytes{0xF5}); }, "Message Error",
          "Error sending to switcher" + io},
         {"Write", [&] { other.SendToSwitcher(Bytes{0xF5}); }, "Message Error",
          "Error sending to switcher" + io},
-        {"Connect", [&] {
+        {"Connect",
+         [&] {
              v.SocketConnected = false;
              other.PollTick();
          },
          "Connection Error", "Error Connecting to Server" + io},
     };
     std::size_t count = 0;
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         failing.failing = c.failingOperation;
         failing.connected = true;
         c.run();
@@ -286,7 +288,9 @@ TEST_F(Connection, EachProcedureReportsItsOwnFailure) {
 TEST_F(Connection, ATickThatFailsIsReportedAsATimerError) {
     class ThrowingWindow : public FakeWindow {
     public:
-        void SetCaption(const std::string&) override { throw OrlError(DeviceIOError, "Device I/O error"); }
+        void SetCaption(const std::string &) override {
+            throw OrlError(DeviceIOError, "Device I/O error");
+        }
     } throwing;
     TCPComm other(v, log, socket, throwing);
     other.PollTick();

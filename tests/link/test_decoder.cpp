@@ -19,10 +19,10 @@ protected:
 // poll count and the online flag.
 TEST_F(Decoder, OneCallRemovesAtMostOneMessageAfterAnyJunkInFront) {
     struct Case {
-        const char* note;
-        const char* buffer;
+        const char *note;
+        const char *buffer;
         bool online;
-        const char* remains;
+        const char *remains;
         std::vector<std::string> sent;
         int polls; // PollsWithoutReply afterwards; it is 7 before
         bool onlineAfter;
@@ -47,7 +47,7 @@ TEST_F(Decoder, OneCallRemovesAtMostOneMessageAfterAnyJunkInFront) {
         {"type request", "81 64 64 FF", true, "", {"81 09 01 0A FF"}, 0, true},
         {"type request behind strays", "00 81 64 64 FF", true, "", {"81 09 01 0A FF"}, 0, true},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         v.ReceiveBuffer.Clear();
         socket.written.clear();
         v.PollsWithoutReply = 7;
@@ -89,7 +89,8 @@ TEST_F(Decoder, OnlineAnswerWhileOfflineRunsOneStartupStep) {
     link.DecodeBuffer();
     EXPECT_TRUE(v.SwitcherOnline);
     EXPECT_EQ(v.StartupStep, 1);
-    EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{"F2 00 02 00 00 00 00 7F 7F 00 00 00 FF"});
+    EXPECT_EQ(socket.WrittenHex(),
+              std::vector<std::string>{"F2 00 02 00 00 00 00 7F 7F 00 00 00 FF"});
     link.DecodeBuffer(); // already online: no further step
     EXPECT_EQ(v.StartupStep, 1);
     EXPECT_EQ(socket.written.size(), 1u);

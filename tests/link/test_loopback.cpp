@@ -15,7 +15,7 @@ namespace {
 
 // Forwards the socket's events to the link and counts the close events.
 struct CountingSink : ISocketEvents {
-    ISocketEvents* link = nullptr;
+    ISocketEvents *link = nullptr;
     int closes = 0;
     void OnSocketConnect() override { link->OnSocketConnect(); }
     void OnSocketReceive(long waiting) override { link->OnSocketReceive(waiting); }
@@ -95,7 +95,8 @@ TEST_F(Loopback, ThePanelsOwnCloseDeliversNoCloseEvent) {
     link.DisconnectFromServer();
     EXPECT_FALSE(socket.Connected());
     // Let the server see the close and any late event arrive.
-    ASSERT_TRUE(WaitUntil([&] { return server.Connection()->state() != QAbstractSocket::ConnectedState; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return server.Connection()->state() != QAbstractSocket::ConnectedState; }));
     WaitUntil([] { return false; }, 100);
     EXPECT_EQ(sink.closes, 0);
     EXPECT_EQ(window.caption, CaptionDisconnected);

@@ -6,7 +6,7 @@ using namespace orl::test;
 namespace {
 
 // The fields of a sent 0xF2 request: "word1 word2 count index".
-std::string Request(const Bytes& m) {
+std::string Request(const Bytes &m) {
     if (m.size() != 13 || m[0] != 0xF2)
         return "not a request: " + BytesToHex(m);
     const long word1 = m[1] + (m[2] << 7) + (m[3] << 14) + (static_cast<long>(m[4]) << 21);
@@ -29,7 +29,7 @@ protected:
         socket.written.clear();
         link.RunStartupSequence();
         std::vector<std::string> sent;
-        for (const auto& m : socket.written)
+        for (const auto &m : socket.written)
             sent.push_back(Request(m));
         return sent;
     }
@@ -43,16 +43,12 @@ TEST_F(Startup, EachStepWaitsUntilThePreviousRequestIsAnswered) {
         List sent;
         int stepAfter;
     } rows[] = {
-        {{"256 0 16383 0"}, 1},
-        {{"128 0 16383 0"}, 2},
-        {{"65536 0 16383 0"}, 3},
-        {{"131072 0 16383 0"}, 4},
-        {{"0 1 16383 0"}, 5},
-        {{"0 256 1 5", "0 256 1 9"}, 6},
-        {{"0 4 1 2", "0 4 1 3"}, 7},
-        {{}, 8},
+        {{"256 0 16383 0"}, 1},      {{"128 0 16383 0"}, 2},
+        {{"65536 0 16383 0"}, 3},    {{"131072 0 16383 0"}, 4},
+        {{"0 1 16383 0"}, 5},        {{"0 256 1 5", "0 256 1 9"}, 6},
+        {{"0 4 1 2", "0 4 1 3"}, 7}, {{}, 8},
     };
-    for (const auto& row : rows) {
+    for (const auto &row : rows) {
         const int before = v.StartupStep;
         if (before > 0) {
             // Unanswered: the step stays and sends nothing.
