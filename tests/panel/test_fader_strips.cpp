@@ -1,0 +1,320 @@
+// The fader strips of the main window: where strips stand as the count changes, the gain
+// label, and what the slider and "0db" send, seen by a loopback server.
+#include "LoopbackServer.h"
+#include "frmMain.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orl {
+namespace {
+
+using test::LoopbackServer;
+using test::WaitUntil;
+
+Bytes GainFrame(int device, int gain) {
+    Bytes frame{0xE3, 0x02, 0x14, 0x01, 0x00,
+                static_cast<std::uint8_t>(device & 0x7F), static_cast<std::uint8_t>(device >> 7),
+                static_cast<std::uint8_t>(gain & 0x7F), static_cast<std::uint8_t>(gain >> 7)};
+    int sum = 0;
+    for (std::size_t i = 1; i < frame.size(); ++i)
+        sum += frame[i];
+    frame.push_back(static_cast<std::uint8_t>(sum & 0x7F));
+    frame.push_back(0xFF);
+    return frame;
+}
+
+class FaderStrips : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProgramSetup(v, dir.path().toStdString());
+        window = std::make_unique<frmMain>(v, log);
+    }
+
+    void SetFaderCount(int count) {
+        v.FaderCount = static_cast<std::int16_t>(count);
+        ResizeFaderArrays(v, static_cast<std::size_t>(count));
+    }
+
+    // Connects the panel to the loopback server and shows the window with focus.
+    void Connect() {
+        v.IPAddress = "127.0.0.1";
+        v.IPPort = server.Port();
+        window->Link().ConnectToServer();
+        ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
+        ASSERT_TRUE(server.WaitForConnection());
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Waits until `expected` has arrived, then a little longer so that an extra message
+    // would show, and compares everything the server received.
+    void ExpectReceived(const std::vector<Bytes>& expected) {
+        Bytes all;
+        for (const Bytes& b : expected)
+            all.insert(all.end(), b.begin(), b.end());
+        server.WaitForBytes(all.size());
+        QTest::qWait(50);
+        EXPECT_EQ(BytesToHex(server.Received()), BytesToHex(all));
+        server.Received().clear();
+    }
+
+    QTemporaryDir dir;
+    Variables v;
+    ErrorLog log{v.AppPath};
+    LoopbackServer server;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(FaderStrips, StripsAndWindowFollowTheFaderCount) {
+    struct Case {
+        bool column;
+        int widthThree, columnLeftThree, widthOne, columnLeftOne;
+    };
+    for (const Case c : {Case{false, 5480, -1, 2325, -1}, Case{true, 7200, 5280, 3880, 1960}}) {
+        SCOPED_TRACE(c.column ? "with the button column" : "without the button column");
+        window = std::make_unique<frmMain>(v, log);
+        v.DisplayButtonPanel = c.column;
+        ASSERT_EQ(window->StripCount(), 1);
+        EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 240);
+
+        SetFaderCount(3);
+        window->LoadFaders();
+        ASSERT_EQ(window->StripCount(), 3);
+        EXPECT_EQ(v.LoadedFaderCount, 3);
+        const int lefts[] = {120, 1840, 3560};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(frmMain::LeftTwips(window->Strip(i).frSlider), lefts[i]) << "strip " << i;
+            EXPECT_EQ(window->Strip(i).frSlider->y(), window->Strip(0).frSlider->y());
+        }
+        EXPECT_EQ(window->WindowWidthTwips(), c.widthThree);
+        EXPECT_EQ(window->ButtonFrame()->isVisibleTo(window.get()), c.column);
+        if (c.column) {
+            EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), c.columnLeftThree);
+        }
+
+        SetFaderCount(1);
+        window->UnloadFaders();
+        ASSERT_EQ(window->StripCount(), 1);
+        EXPECT_EQ(v.LoadedFaderCount, 1);
+        EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 240);
+        EXPECT_EQ(window->WindowWidthTwips(), c.widthOne);
+        if (c.column) {
+            EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), c.columnLeftOne);
+        }
+    }
+
+    // The widest window: twenty strips and the column.
+    v.DisplayButtonPanel = true;
+    SetFaderCount(20);
+    window->LoadFaders();
+    EXPECT_EQ(window->StripCount(), 20);
+    EXPECT_EQ(window->WindowWidthTwips(), 36440);
+}
+
+TEST_F(FaderStrips, NewStripIsBuiltLikeTheFirstAndFilledOnlyWhenNoRequestIsOutstanding) {
+    v.DeviceIDs[9].Gain = 899;
+    v.DeviceIDs[9].ChannelStatus = 64;
+    SetFaderCount(2);
+    v.FaderDeviceID[1] = 9;
+    v.PendingRequestMask2 = 256;
+    window->LoadFaders();
+    ASSERT_EQ(window->StripCount(), 2);
+    const FaderStrip& waiting = window->Strip(1);
+    EXPECT_EQ(waiting.lblGain->text(), "Gain (0db)");
+    EXPECT_EQ(waiting.cmbSource->count(), 0);
+    EXPECT_EQ(waiting.sliGain->value(), -224);
+
+    // The new strip has the controls of the designed one.
+    const FaderStrip& first = window->Strip(0);
+    const auto controls = [](const FaderStrip& s) {
+        return std::vector<QWidget*>{s.cmbSource, s.lblGain, s.sliGain, s.cmdZerodb, s.cmdBtn1,
+                                     s.cmdBtn2, s.cmdBtn3, s.cmdBtn4, s.cmdOn, s.cmdOff};
+    };
+    for (std::size_t k = 0; k < controls(first).size(); ++k) {
+        EXPECT_EQ(controls(waiting)[k]->geometry(), controls(first)[k]->geometry()) << k;
+        EXPECT_EQ(controls(waiting)[k]->parentWidget(), waiting.frSlider) << k;
+        EXPECT_EQ(controls(waiting)[k]->font(), controls(first)[k]->font()) << k;
+    }
+    EXPECT_EQ(waiting.cmdBtn1->text(), "PGM");
+    EXPECT_EQ(waiting.cmdBtn2->text(), "OFFLN");
+    EXPECT_EQ(waiting.cmdBtn3->text(), "CUE");
+    EXPECT_EQ(waiting.cmdBtn4->text(), "IFB");
+    EXPECT_EQ(waiting.cmdOn->text(), "ON");
+    EXPECT_EQ(waiting.cmdOff->text(), "OFF");
+    EXPECT_EQ(waiting.cmdZerodb->toolTip(), "Clear Command History");
+    EXPECT_EQ(waiting.cmdOn->font().family(), "Liberation Serif");
+    EXPECT_EQ(waiting.cmdOn->font().pointSizeF(), 24.0);
+    EXPECT_TRUE(waiting.lblGain->font().bold());
+    EXPECT_EQ(waiting.sliGain->minimum(), -1144);
+    EXPECT_EQ(waiting.sliGain->maximum(), -224);
+    EXPECT_EQ(waiting.sliGain->pageStep(), 5);
+    EXPECT_EQ(waiting.sliGain->tickInterval(), 50);
+    EXPECT_EQ(waiting.cmdOn->BackgroundColour(), IdleColour);
+
+    // With no request outstanding the next strip is filled at once.
+    v.PendingRequestMask2 = 0;
+    SetFaderCount(3);
+    v.FaderDeviceID[2] = 9;
+    window->LoadFaders();
+    const FaderStrip& filled = window->Strip(2);
+    EXPECT_EQ(filled.lblGain->text(), "  -12.5db");
+    EXPECT_EQ(filled.sliGain->value(), -899);
+    EXPECT_EQ(filled.cmbSource->count(), 257);
+    EXPECT_EQ(filled.cmdOn->BackgroundColour(), OnColour);
+}
+
+TEST(GainLabel, FormsOfTheGainPosition) {
+    struct Case {
+        int gain;
+        double threshold;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1144, -79.9, "  +12db"},  {1029, -79.9, "  +0.5db"}, {1024, -79.9, "  0db"},
+        {1019, -79.9, "  -0.5db"}, {899, -79.9, "  -12.5db"}, {225, -79.9, "  -79.9db"},
+        {224, -79.9, "  Off"},     {24, -79.9, "  Off"},      {24, -99.9, "  Off"},
+        {100, -99.9, "  -92.4db"}, {100, -79.9, "  Off"},     {25, -99.9, "  -99.9db"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(frmMain::GainLabelText(c.gain, c.threshold).toStdString(), c.text)
+            << c.gain << " with threshold " << c.threshold;
+}
+
+TEST_F(FaderStrips, InitSliderShowsTheDeviceWithoutSending) {
+    Connect();
+    v.FaderDeviceID[0] = 3;
+    struct Case {
+        int status;
+        int gain;
+        int sliderValue;
+        const char* label;
+        bool on;
+    };
+    const Case cases[] = {
+        {64, 724, -724, "  -30db", true},  {0, 1144, -1144, "  +12db", false},
+        {32, 24, -224, "  Off", false},    {33, 100, -224, "  -92.4db", true},
+        {0, 2000, -1144, "  +97.6db", false},
+    };
+    const FaderStrip& s = window->Strip(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.gain);
+        v.DeviceIDs[3].ChannelStatus = static_cast<std::uint8_t>(c.status);
+        v.DeviceIDs[3].Gain = static_cast<std::int16_t>(c.gain);
+        window->InitSlider(0);
+        EXPECT_EQ(s.sliGain->value(), c.sliderValue);
+        EXPECT_EQ(s.lblGain->text().toStdString(), c.label);
+        EXPECT_EQ(v.FaderGain[0], c.gain);
+        EXPECT_EQ(v.FaderOnState[0], c.on ? 1 : 0);
+        EXPECT_EQ(s.cmdOn->BackgroundColour(), c.on ? OnColour : IdleColour);
+        EXPECT_EQ(s.cmdOff->BackgroundColour(), c.on ? IdleColour : ActiveColour);
+        EXPECT_FALSE(v.UpdatingControls);
+    }
+    // A strip that does not exist is left alone; the failure of a bad device is logged.
+    window->InitSlider(5);
+    v.FaderDeviceID[0] = 9000;
+    window->InitSlider(0);
+    EXPECT_FALSE(v.UpdatingControls);
+
+    // Only the End key's message arrives: InitSlider sent nothing before it.
+    v.FaderDeviceID[0] = 3;
+    s.sliGain->setFocus();
+    QTest::keyClick(s.sliGain, Qt::Key_End);
+    ExpectReceived({GainFrame(3, 24)});
+}
+
+TEST_F(FaderStrips, OperatorMovesSendOneMessageEachWithThePositionReached) {
+    Connect();
+    v.FaderDeviceID[0] = 3;
+    const FaderStrip& s = window->Strip(0);
+    s.sliGain->setFocus();
+
+    QTest::keyClick(s.sliGain, Qt::Key_Up); // up raises the gain: 224 -> 225
+    ExpectReceived({GainFrame(3, 225)});
+    EXPECT_EQ(s.lblGain->text(), "  -79.9db");
+    EXPECT_EQ(v.FaderGain[0], 225);
+
+    QTest::keyClick(s.sliGain, Qt::Key_Down); // back to the bottom: sent as off
+    ExpectReceived({GainFrame(3, 24)});
+    EXPECT_EQ(s.lblGain->text(), "  Off");
+    EXPECT_EQ(v.FaderGain[0], 24);
+
+    QTest::keyClick(s.sliGain, Qt::Key_PageUp);
+    QTest::keyClick(s.sliGain, Qt::Key_PageUp);
+    ExpectReceived({GainFrame(3, 229), GainFrame(3, 234)});
+
+    QTest::keyClick(s.sliGain, Qt::Key_Home);
+    EXPECT_EQ(s.sliGain->value(), -1144);
+    ExpectReceived({GainFrame(3, 1144)});
+    EXPECT_EQ(s.lblGain->text(), "  +12db");
+    QTest::keyClick(s.sliGain, Qt::Key_End);
+    ExpectReceived({GainFrame(3, 24)});
+
+    // A mouse drag: each position the thumb reaches is sent once.
+    const int x = s.sliGain->width() / 2;
+    QTest::mousePress(s.sliGain, Qt::LeftButton, {}, QPoint(x, s.sliGain->height() - 4));
+    QTest::mouseMove(s.sliGain, QPoint(x, s.sliGain->height() / 2));
+    const int middle = -s.sliGain->value();
+    QTest::mouseMove(s.sliGain, QPoint(x, 4));
+    const int top = -s.sliGain->value();
+    QTest::mouseRelease(s.sliGain, Qt::LeftButton, {}, QPoint(x, 4));
+    EXPECT_GT(middle, 224);
+    EXPECT_GT(top, middle);
+    ExpectReceived({GainFrame(3, middle), GainFrame(3, top)});
+    EXPECT_EQ(v.FaderGain[0], top);
+}
+
+TEST_F(FaderStrips, ZeroDbSendsOnceAndKeepsTheFocusOnTheSlider) {
+    Connect();
+    v.FaderDeviceID[0] = 3;
+    v.DeviceIDs[3].Gain = 724; // -30 dB
+    window->InitSlider(0);
+    const FaderStrip& s = window->Strip(0);
+    QTest::mouseClick(s.cmdZerodb, Qt::LeftButton);
+    ExpectReceived({GainFrame(3, 1024)});
+    EXPECT_EQ(s.sliGain->value(), -1024);
+    EXPECT_EQ(s.lblGain->text(), "  0db");
+    EXPECT_EQ(QApplication::focusWidget(), s.sliGain);
+}
+
+TEST_F(FaderStrips, StripControlsReachTheirHandlers) {
+    Connect();
+    v.FaderDeviceID[0] = 3;
+    v.IFBSource = 1;
+    v.InputChannels[1].IFBOutput = 4;
+    window->LoadInputCombo(0);
+    const FaderStrip& s = window->Strip(0);
+
+    // Enter in the edit field chooses by number.
+    QLineEdit* edit = s.cmbSource->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "2");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(v.FaderSource[0], 2);
+    EXPECT_EQ(s.cmbSource->currentIndex(), 2);
+    EXPECT_EQ(s.cmbSource->count(), 257); // nothing typed is ever inserted
+    ASSERT_TRUE(server.WaitForBytes(1));
+    server.Received().clear();
+
+    QTest::mouseClick(s.cmdOn, Qt::LeftButton);
+    EXPECT_EQ(v.FaderOnState[0], 1);
+    EXPECT_EQ(s.cmdOn->BackgroundColour(), OnColour);
+
+    // IFB answers the mouse being held, never the keyboard.
+    s.cmdBtn4->setFocus();
+    QTest::keyClick(s.cmdBtn4, Qt::Key_Space);
+    EXPECT_EQ(s.cmdBtn4->BackgroundColour(), IdleColour);
+    QTest::mousePress(s.cmdBtn4, Qt::LeftButton);
+    EXPECT_EQ(s.cmdBtn4->BackgroundColour(), ActiveColour);
+    QTest::mouseRelease(s.cmdBtn4, Qt::LeftButton);
+    EXPECT_EQ(s.cmdBtn4->BackgroundColour(), IdleColour);
+}
+
+} // namespace
+} // namespace orl
