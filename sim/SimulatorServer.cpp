@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <sstream>
+#include <vector>
 
 namespace orl::sim {
 
@@ -57,6 +58,15 @@ void SimulatorServer::Closed(int id) {
     found->second->socket->deleteLater();
     connections_.erase(found);
     trace_.Line("disconnected #" + std::to_string(id));
+}
+
+void SimulatorServer::DropAll() {
+    // A close may report itself at once and erase its connection: close from a copy.
+    std::vector<QTcpSocket*> sockets;
+    for (auto& [id, connection] : connections_)
+        sockets.push_back(connection->socket);
+    for (QTcpSocket* socket : sockets)
+        socket->disconnectFromHost();
 }
 
 void SimulatorServer::Receive(int id) {

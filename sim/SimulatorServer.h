@@ -30,6 +30,8 @@ public:
     int PanelCount() const { return static_cast<int>(connections_.size()); }
     // One control line; returns the answer for the operator (empty for none).
     std::string Command(const std::string& line);
+    // Closes every panel connection from the server's side, as a restarting server would.
+    void DropAll();
 
 private:
     struct Connection {
