@@ -1,1 +1,497 @@
-// (being written)
+#include "frmSetup.h"
+
+#include "../panel/Twips.h"
+#include "Configuration.h"
+#include "IPAddressText.h"
+#include "OrlError.h"
+#include "Values.h"
+#include "frmConfigureButtons.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVariant>
+
+#include <optional>
+
+namespace orl {
+
+namespace dialog_look {
+
+namespace {
+const char* const TwipsProperty = "orlTwips";
+}
+
+void Place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setProperty(TwipsProperty, QRect(left, top, width, height));
+    widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
+}
+
+void MoveTop(QWidget* widget, int top) {
+    const QRect twips = TwipsGeometry(widget);
+    Place(widget, twips.left(), top, twips.width(), twips.height());
+}
+
+QRect TwipsGeometry(const QWidget* widget) {
+    return widget->property(TwipsProperty).toRect();
+}
+
+void PaintDialog(QWidget* dialog) {
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Window, QColor(DialogRed, DialogGreen, DialogBlue));
+    dialog->setPalette(palette);
+    dialog->setAutoFillBackground(true);
+}
+
+void PaintTextBox(QWidget* textBox) {
+    QPalette palette = textBox->palette();
+    palette.setColor(QPalette::Base, QColor(TextBackRed, TextBackGreen, TextBackBlue));
+    palette.setColor(QPalette::Text, QColor(TextRed, TextGreen, TextBlue));
+    textBox->setPalette(palette);
+}
+
+std::string ToText(const QString& text) { return text.toLatin1().toStdString(); }
+
+QString FromText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace dialog_look
+
+using namespace dialog_look;
+
+namespace {
+
+// The window frame the layout's outer sizes include: 6825 x 6380 outside around a
+// 6735 x 5685 client area.
+constexpr int FrameWidth = 90;
+constexpr int FrameHeight = 695;
+
+constexpr int SetSpacing = 500;
+
+const char* const PortMessage = "Invalid IP Port #. Please reenter a number between 1 and 65535";
+const char* const AddressMessage = "Please Enter IP Address In The Following Format: 192.168.1.1";
+const char* const WriteMessage = "Error Writing Orlntpnl.ini File";
+
+void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* title, const char* text) {
+    QMessageBox box(icon, QString::fromLatin1(title), QString::fromLatin1(text), QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+QString Decimal(long long value) { return QString::number(value); }
+
+QString Indexed(const char* name, int index) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int left, int top,
+                  int width, int height) {
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    Place(label, left, top, width, height);
+    return label;
+}
+
+QLineEdit* MakeTextBox(QWidget* parent, const QString& name, const char* text, int left, int top,
+                       int width, int height) {
+    auto* box = new QLineEdit(QString::fromLatin1(text), parent);
+    box->setObjectName(name);
+    PaintTextBox(box);
+    Place(box, left, top, width, height);
+    return box;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
+                        int width, int height) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    // Enter in a text box must not press a button (the count field acts on it).
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    Place(button, left, top, width, height);
+    return button;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, int left, int top,
+                        int width, int height) {
+    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    Place(box, left, top, width, height);
+    return box;
+}
+
+// A copy of `model` (size, left, colours, font) `SetSpacing` twips below `above`.
+template <typename Widget>
+Widget* CopyBelow(QWidget* parent, const Widget* model, const Widget* above, const QString& name) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(name);
+    widget->setPalette(model->palette());
+    widget->setFont(model->font());
+    const QRect size = TwipsGeometry(model);
+    const QRect place = TwipsGeometry(above);
+    Place(widget, place.left(), place.top() + SetSpacing, size.width(), size.height());
+    return widget;
+}
+
+// Removed members are hidden at once and deleted later: the count field acts when it
+// loses the focus, possibly to the very field being removed, whose mouse press is
+// still being delivered.
+template <typename Widget> void Discard(Widget*& widget) {
+    if (widget == nullptr)
+        return;
+    widget->hide();
+    widget->setObjectName(QString());
+    widget->deleteLater();
+    widget = nullptr;
+}
+
+} // namespace
+
+frmSetup::frmSetup(Variables& v, ErrorLog& log, TCPComm& link, IPanelWindow& mainWindow,
+                   QWidget* parent)
+    : QDialog(parent), v_(v), log_(log), link_(link), mainWindow_(mainWindow) {
+    setWindowTitle(QStringLiteral("Setup"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    PaintDialog(this);
+    BuildControls();
+    SetOuterSize(OuterWidth, 5685 + FrameHeight);
+    Form_Load();
+    txtIPPort_->setFocus();
+}
+
+frmSetup::~frmSetup() { txtCount_->removeEventFilter(this); }
+
+// Focusable controls are created in their tab order; sets added later follow at the end.
+void frmSetup::BuildControls() {
+    txtIPPort_ = MakeTextBox(this, QStringLiteral("txtIPPort"), "1250", 1320, 840, 1575, 375);
+    txtIPAddr_ = MakeTextBox(this, QStringLiteral("txtIPAddr"), "127.0.0.1", 1320, 240, 1575, 375);
+    lblIPPort_ = MakeLabel(this, "lblIPPort", "IP Port", 120, 960, 975, 255);
+    lblIpAddr_ = MakeLabel(this, "lblIpAddr", "IP Address", 120, 320, 975, 255);
+    cmdCancel_ = MakeButton(this, "cmdCancel", "&Cancel", 2160, 5160, 1215, 372);
+    cmdCancel_->setToolTip(QStringLiteral("Abort any changes and exit"));
+    cmdOk_ = MakeButton(this, "cmdOk", "&Ok", 3600, 5160, 1215, 372);
+    cmdOk_->setToolTip(QStringLiteral("Accept current settings"));
+    chkStayOnTop_ =
+        MakeCheckBox(this, "chkStayOnTop", "Keep Control Panel On Top", 120, 4320, 2535, 255);
+    txtCount_ = MakeTextBox(this, QStringLiteral("txtCount"), "Text1", 1920, 2520, 1500, 375);
+    lblCount_ = MakeLabel(this, "lblCount", "Panel Count", 120, 2595, 1335, 255);
+
+    frType_ = new QFrame(this);
+    frType_->setObjectName(QStringLiteral("frType"));
+    frType_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    Place(frType_, 120, 1360, 2775, 640);
+    optType_[0] = new QRadioButton(QStringLiteral("Device ID"), frType_);
+    optType_[0]->setObjectName(Indexed("optType", 0));
+    Place(optType_[0], 1320, 240, 1215, 195);
+    optType_[1] = new QRadioButton(QStringLiteral("Console"), frType_);
+    optType_[1]->setObjectName(Indexed("optType", 1));
+    Place(optType_[1], 240, 240, 1095, 195);
+
+    txtConsole_ = MakeTextBox(this, QStringLiteral("txtConsole"), "Text1", 1920, 3120, 1500, 375);
+    lblConsole_ = MakeLabel(this, "lblConsole", "Console #", 120, 3120, 1335, 255);
+    ChannelLabelSet& set0 = sets_[0];
+    set0.txtChan = MakeTextBox(this, Indexed("txtChan", 0), "", 1920, 3720, 1500, 375);
+    set0.lblChan = MakeLabel(this, "", "Device ID 1", 120, 3740, 1400, 255);
+    set0.lblChan->setObjectName(Indexed("lblChan", 0));
+    txtProgram_ = MakeTextBox(this, QStringLiteral("txtProgram"), "Text1", 4920, 240, 1500, 375);
+    lblProgram_ = MakeLabel(this, "lblProgram", "Program Bus", 3240, 320, 1335, 255);
+    chkEnableSourceSelect_ = MakeCheckBox(this, "chkEnableSourceSelect", "Enable Source Select",
+                                          120, 4680, 2535, 255);
+    set0.txtSource = MakeTextBox(this, Indexed("txtSource", 0), "", 4920, 3720, 1500, 375);
+    set0.lblSource = MakeLabel(this, "", "Source", 4200, 3740, 800, 255);
+    set0.lblSource->setObjectName(Indexed("lblSource", 0));
+    txtOffLine_ = MakeTextBox(this, QStringLiteral("txtOffLine"), "Text1", 4920, 840, 1500, 375);
+    lblOffLine_ = MakeLabel(this, "lblOffLine", "Off Line Bus", 3240, 940, 1335, 255);
+    txtCue_ = MakeTextBox(this, QStringLiteral("txtCue"), "Text1", 4920, 1440, 1500, 375);
+    lblCue_ = MakeLabel(this, "lblCue", "Cue Bus", 3240, 1560, 1335, 255);
+    txtIFB_ = MakeTextBox(this, QStringLiteral("txtIFB"), "Text1", 4920, 2040, 1500, 375);
+    lblIFB_ = MakeLabel(this, "lblIFB", "IFB Source", 3240, 2140, 1335, 255);
+    cmdProgBtns_ = MakeButton(this, "cmdProgBtns", "Configure Buttons", 4560, 3120, 1695, 375);
+    chkDisplayBtns_ =
+        MakeCheckBox(this, "chkDisplayBtns", "Display Button Panel", 4440, 2640, 1935, 255);
+
+    for (int index = 0; index < 2; ++index)
+        connect(optType_[index], &QRadioButton::clicked, this, [this, index] { optType_Click(index); });
+    connect(cmdOk_, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
+    connect(cmdCancel_, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
+    connect(cmdProgBtns_, &QPushButton::clicked, this, &frmSetup::cmdProgBtns_Click);
+    txtCount_->installEventFilter(this);
+}
+
+void frmSetup::Form_Load() {
+    try {
+        labelSetCount_ = 1;
+        chkStayOnTop_->setChecked(v_.StayOnTopMode == StayOnTop);
+        chkEnableSourceSelect_->setChecked(v_.EnableSourceSelect);
+        chkDisplayBtns_->setChecked(v_.DisplayButtonPanel);
+        txtIPPort_->setText(Decimal(v_.IPPort));
+        txtIPAddr_->setText(FromText(v_.IPAddress));
+        txtCount_->setText(Decimal(v_.FaderCount));
+        LoadChannelLabels(v_.FaderCount);
+        txtConsole_->setText(Decimal(v_.ConsoleNumber));
+        txtProgram_->setText(Decimal(v_.ProgramBus));
+        txtCue_->setText(Decimal(v_.CueBus));
+        txtOffLine_->setText(Decimal(v_.OfflineBus));
+        txtIFB_->setText(Decimal(v_.IFBSource));
+        optType_[v_.PanelMode]->setChecked(true);
+        optType_Click(v_.PanelMode);
+        dialogPanelMode_ = v_.PanelMode;
+        for (long long i = 0; i < v_.FaderCount; ++i) {
+            sets_[i].txtChan->setText(Decimal(v_.FaderDeviceID[i]));
+            sets_[i].txtSource->setText(Decimal(v_.FaderSource[i]));
+        }
+    } catch (...) {
+        log_.WriteErrorLog("Error displaying current values", "Setup Error");
+    }
+}
+
+void frmSetup::SetOuterSize(int width, int height) {
+    outerWidth_ = width;
+    outerHeight_ = height;
+    setFixedSize(ToPixels(width - FrameWidth), ToPixels(height - FrameHeight));
+}
+
+void frmSetup::Relayout(int setCount) {
+    const int stayOnTopTop = TwipsGeometry(sets_[setCount - 1].txtChan).top() + 620;
+    MoveTop(chkStayOnTop_, stayOnTopTop);
+    MoveTop(chkEnableSourceSelect_, stayOnTopTop + 360);
+    const int okTop = stayOnTopTop + 720;
+    MoveTop(cmdOk_, okTop);
+    MoveTop(cmdCancel_, okTop);
+    SetOuterSize(outerWidth_, okTop + 1320);
+}
+
+// LabelSetCount follows each set created or removed, so that after a failure part-way
+// it still names exactly the sets on display.
+void frmSetup::LoadChannelLabels(std::int16_t newCount) {
+    try {
+        for (int i = labelSetCount_; i < newCount; ++i) {
+            const ChannelLabelSet& model = sets_[0];
+            const ChannelLabelSet& above = sets_[i - 1];
+            ChannelLabelSet& set = sets_[i];
+            set.txtChan = CopyBelow(this, model.txtChan, above.txtChan, Indexed("txtChan", i));
+            set.txtChan->setText(Decimal(i));
+            set.txtChan->show();
+            set.lblChan = CopyBelow(this, model.lblChan, above.lblChan, Indexed("lblChan", i));
+            set.lblChan->setText(QStringLiteral("Device ID %1").arg(i + 1));
+            set.lblChan->show();
+            set.txtSource =
+                CopyBelow(this, model.txtSource, above.txtSource, Indexed("txtSource", i));
+            set.txtSource->setText(Decimal(i));
+            set.lblSource =
+                CopyBelow(this, model.lblSource, above.lblSource, Indexed("lblSource", i));
+            set.lblSource->setText(model.lblSource->text());
+            labelSetCount_ = static_cast<std::int16_t>(i + 1);
+        }
+        Relayout(labelSetCount_);
+        DisplaySourceLabels(dialogPanelMode_ == PanelModeConsole);
+    } catch (...) {
+        log_.WriteErrorLog("Error Loading Channel Labels", "Setup Error");
+    }
+}
+
+void frmSetup::RemoveChannelLabels(std::int16_t newCount) {
+    try {
+        for (int i = labelSetCount_ - 1; i >= newCount; --i) {
+            if (i == 0)
+                ThrowInvalidCall(); // set 0 belongs to the form itself
+            ChannelLabelSet& set = sets_[i];
+            Discard(set.txtChan);
+            Discard(set.lblChan);
+            Discard(set.txtSource);
+            Discard(set.lblSource);
+            labelSetCount_ = static_cast<std::int16_t>(i);
+        }
+        Relayout(labelSetCount_);
+        DisplaySourceLabels(dialogPanelMode_ == PanelModeConsole);
+    } catch (...) {
+        log_.WriteErrorLog("Error Removing Channel Labels", "Setup Error");
+    }
+}
+
+void frmSetup::DisplaySourceLabels(bool show) {
+    for (int i = 0; i < labelSetCount_; ++i) {
+        sets_[i].txtSource->setVisible(show);
+        sets_[i].lblSource->setVisible(show);
+    }
+    SetOuterSize(OuterWidth, outerHeight_);
+}
+
+void frmSetup::optType_Click(int index) {
+    try {
+        if (index == 0) {
+            chkEnableSourceSelect_->setEnabled(true);
+            dialogPanelMode_ = PanelModeDeviceID;
+            DisplaySourceLabels(false);
+        } else {
+            chkEnableSourceSelect_->setChecked(false);
+            chkEnableSourceSelect_->setEnabled(false);
+            dialogPanelMode_ = PanelModeConsole;
+            DisplaySourceLabels(true);
+        }
+    } catch (...) {
+        log_.ReportError("Error Changing Panel Mode", "Setup Error");
+    }
+}
+
+void frmSetup::txtCount_KeyPress(int keyAscii) {
+    if (keyAscii == 13)
+        ApplyCount();
+}
+
+void frmSetup::txtCount_LostFocus() { ApplyCount(); }
+
+// The field's text stays as typed, also when the count it asks for is limited.
+void frmSetup::ApplyCount() {
+    try {
+        const std::string text = ToText(txtCount_->text());
+        if (!IsNumber(text))
+            return;
+        double n = RoundHalfEven(NumberOfText(text));
+        n = n < 1.0 ? 1.0 : (n > MaxFaders ? MaxFaders : n);
+        const std::int16_t count = ToInteger(n);
+        if (count > labelSetCount_)
+            LoadChannelLabels(count);
+        else if (count < labelSetCount_)
+            RemoveChannelLabels(count);
+    } catch (...) {
+        log_.ReportError("Error Changing Panel Count", "Setup Error");
+    }
+}
+
+bool frmSetup::CheckIPAddress() {
+    const std::optional<std::string> address = NormaliseIPAddress(ToText(txtIPAddr_->text()));
+    if (!address)
+        return false;
+    txtIPAddr_->setText(FromText(*address));
+    return true;
+}
+
+// The count OK stores: the number of the count field, unless that is not a number or
+// lies outside 1 .. 20, in which case the sets on display decide. Never more sets than
+// are on display.
+std::int16_t frmSetup::CountForOk() const {
+    const std::string text = ToText(txtCount_->text());
+    std::int16_t count = labelSetCount_;
+    if (IsNumber(text)) {
+        const double n = RoundHalfEven(NumberOfText(text));
+        if (n >= 1.0 && n <= MaxFaders)
+            count = ToInteger(n);
+    }
+    return count < labelSetCount_ ? count : labelSetCount_;
+}
+
+void frmSetup::cmdOk_Click() {
+    try {
+        v_.StayOnTopMode = chkStayOnTop_->isChecked() ? StayOnTop : NotOnTop;
+        v_.EnableSourceSelect = chkEnableSourceSelect_->isChecked();
+        v_.DisplayButtonPanel = chkDisplayBtns_->isChecked();
+
+        bool connectionChanged = false;
+        const double port = NumberOfText(ToText(txtIPPort_->text()));
+        if (port != static_cast<double>(v_.IPPort)) {
+            if (port > 65535.0 || port < 1.0) {
+                ShowMessage(this, QMessageBox::NoIcon, "Port Error", PortMessage);
+                return;
+            }
+            connectionChanged = true;
+        }
+        if (ToText(txtIPAddr_->text()) != v_.IPAddress) {
+            if (!CheckIPAddress()) {
+                ShowMessage(this, QMessageBox::Critical, "Data Format Error", AddressMessage);
+                txtIPAddr_->setText(FromText(v_.IPAddress));
+                txtIPAddr_->setFocus();
+                return;
+            }
+            connectionChanged = true;
+        }
+        if (connectionChanged) {
+            v_.IPPort = ToLong(port);
+            v_.IPAddress = ToText(txtIPAddr_->text());
+            link_.DisconnectFromServer();
+            link_.ConnectToServer();
+            mainWindow_.EnablePollTimer(true);
+        }
+
+        const std::int16_t oldCount = v_.FaderCount;
+        v_.FaderCount = CountForOk();
+        if (v_.FaderCount != oldCount)
+            ResizeFaderArrays(v_, static_cast<std::size_t>(v_.FaderCount));
+
+        v_.ConsoleNumber = IntegerOfText(ToText(txtConsole_->text()));
+        v_.ProgramBus = IntegerOfText(ToText(txtProgram_->text()));
+        v_.CueBus = IntegerOfText(ToText(txtCue_->text()));
+        v_.OfflineBus = IntegerOfText(ToText(txtOffLine_->text()));
+        v_.IFBSource = IntegerOfText(ToText(txtIFB_->text()));
+
+        v_.PanelMode = dialogPanelMode_;
+        for (int i = 0; i < v_.FaderCount; ++i) {
+            const ChannelLabelSet& set = sets_[i];
+            const std::int16_t oldID = v_.FaderDeviceID[i];
+            v_.FaderDeviceID[i] = IntegerOfText(ToText(set.txtChan->text()));
+            if (v_.PanelMode == PanelModeConsole) {
+                const std::int16_t oldSource = v_.FaderSource[i];
+                v_.FaderSource[i] = IntegerOfText(ToText(set.txtSource->text()));
+                if (v_.FaderSource[i] != oldSource && oldSource != 0)
+                    mainWindow_.UpdateActiveSource(i);
+            }
+            if (v_.FaderDeviceID[i] != oldID && oldID != 0) {
+                mainWindow_.InitSlider(i);
+                if (v_.PanelMode == PanelModeDeviceID)
+                    mainWindow_.UpdateActiveSource(i);
+            }
+        }
+        v_.PanelMode = optType_[0]->isChecked() ? PanelModeDeviceID : PanelModeConsole;
+
+        mainWindow_.SetStayOnTop(v_.StayOnTopMode);
+        if (WriteConfiguration(v_, log_)) {
+            accept();
+            return;
+        }
+        ShowMessage(this, QMessageBox::Critical, "Error Writing File", WriteMessage);
+    } catch (...) {
+        log_.ReportError("Error Saving Setup", "Setup Error");
+    }
+}
+
+void frmSetup::cmdCancel_Click() { reject(); }
+
+void frmSetup::cmdProgBtns_Click() {
+    try {
+        frmConfigureButtons dialog(v_, log_, this);
+        dialog.exec();
+    } catch (...) {
+        log_.ReportError("Error Configuring Buttons", "Setup Error");
+    }
+}
+
+bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtCount_) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                txtCount_KeyPress(13);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            // Only a move of the focus to another control counts, not the window
+            // losing activation (a message box, another program).
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                txtCount_LostFocus();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace orl
