@@ -218,7 +218,14 @@ void Switcher::ApplyCrosspoint(const Bytes& message, Outcome& outcome) {
         outcome.text = IgnoredText("FE crosspoint change");
         return;
     }
-    const bool assign = (command->mode & wire::CrosspointAssignFlag) != 0;
+    // Both bus-button modes carry the 2048 and 1024 bits; 36 assigns, 32 removes.
+    const int action = command->mode & ~(wire::CrosspointModeBit | wire::CrosspointAssignFlag);
+    if (action != wire::CrosspointAssign && action != wire::CrosspointRemove) {
+        outcome.text = "FE crosspoint change: mode " + std::to_string(command->mode) +
+                       " not known, ignored";
+        return;
+    }
+    const bool assign = action == wire::CrosspointAssign;
     std::ostringstream text;
     text << "FE crosspoint change: mode " << command->mode << (assign ? " assign" : " remove")
          << " device " << command->deviceID << " (source " << command->source + 1 << ") "

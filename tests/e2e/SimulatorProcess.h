@@ -1,0 +1,138 @@
+#pragma once
+// Helpers of the end-to-end tests: the simulator as a child process on a free loopback
+// port, and a raw TCP client that cuts what the simulator sends into messages.
+
+#include "Bytes.h"
+#include "LoopbackServer.h"
+
+#include <QProcess>
+#include <QStringList>
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace orl::test {
+
+class SimulatorProcess {
+public:
+    // Starts the simulator with --port `port` --quiet and the extra arguments; Port() is 0
+    // when it did not come up.
+    explicit SimulatorProcess(const QStringList& extra = {}, quint16 port = 0) {
+        process_.setProgram(QStringLiteral(ORL_SIM_PATH));
+        process_.setArguments(QStringList{"--port", QString::number(port), "--quiet"} + extra);
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.start();
+        if (!process_.waitForStarted(5000))
+            return;
+        WaitUntil([&] { return process_.canReadLine() || process_.state() != QProcess::Running; },
+                  10000);
+        firstLine_ = QString::fromLatin1(process_.readLine()).trimmed();
+        const QString prefix = QStringLiteral("listening on 127.0.0.1:");
+        if (firstLine_.startsWith(prefix))
+            port_ = static_cast<quint16>(firstLine_.mid(prefix.size()).toUInt());
+    }
+    ~SimulatorProcess() { Stop(); }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    quint16 Port() const { return port_; }
+    QString FirstLine() const { return firstLine_; }
+    QProcess& Process() { return process_; }
+    bool Running() const { return process_.state() == QProcess::Running; }
+    void WriteLine(const QString& line) { process_.write((line + "\n").toLatin1()); }
+    // The next line the simulator prints, within the timeout; empty when none came.
+    QString ReadLine(int timeoutMs = 5000) {
+        WaitUntil([&] { return process_.canReadLine(); }, timeoutMs);
+        return QString::fromLatin1(process_.readLine()).trimmed();
+    }
+    // SIGTERM, then a kill when it does not stop within the timeout.
+    void Stop(int timeoutMs = 5000) {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(timeoutMs)) {
+            process_.kill();
+            process_.waitForFinished(timeoutMs);
+        }
+    }
+
+private:
+    QProcess process_;
+    QString firstLine_;
+    quint16 port_ = 0;
+};
+
+// A panel reduced to its socket: sends bytes, and cuts received bytes into messages
+// (0xF4 alone, or a frame up to 0xFF).
+class RawPanel {
+public:
+    explicit RawPanel(quint16 port) {
+        QObject::connect(&socket_, &QTcpSocket::readyRead, [this] {
+            const QByteArray data = socket_.readAll();
+            pending_.insert(pending_.end(), data.begin(), data.end());
+        });
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        WaitUntil([&] { return socket_.state() == QAbstractSocket::ConnectedState; });
+    }
+
+    bool Connected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+    void Send(const Bytes& bytes) {
+        socket_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        socket_.flush();
+    }
+    void Send(std::string_view hex) { Send(HexToBytes(hex)); }
+
+    // The next message, or nothing within the timeout.
+    std::optional<Bytes> Next(int timeoutMs = 3000) {
+        std::optional<Bytes> message;
+        WaitUntil([&] { return (message = Cut()).has_value(); }, timeoutMs);
+        return message;
+    }
+    // The next message whose command byte is `command`, skipping others.
+    std::optional<Bytes> NextOf(std::uint8_t command, int timeoutMs = 3000) {
+        std::optional<Bytes> found;
+        WaitUntil(
+            [&] {
+                while (auto message = Cut())
+                    if (!message->empty() && (*message)[0] == command) {
+                        found = message;
+                        return true;
+                    }
+                return false;
+            },
+            timeoutMs);
+        return found;
+    }
+    // Answers the type request as a panel does.
+    bool Handshake() {
+        const auto request = Next();
+        if (!request || *request != HexToBytes("81 64 64 FF"))
+            return false;
+        Send("81 09 01 0A FF");
+        return true;
+    }
+    std::size_t PendingBytes() const { return pending_.size(); }
+
+private:
+    std::optional<Bytes> Cut() {
+        if (pending_.empty())
+            return std::nullopt;
+        std::size_t length = 1;
+        if (pending_[0] != 0xF4) {
+            const auto end = std::find(pending_.begin(), pending_.end(), std::uint8_t{0xFF});
+            if (end == pending_.end())
+                return std::nullopt;
+            length = static_cast<std::size_t>(end - pending_.begin()) + 1;
+        }
+        Bytes message(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length));
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length));
+        return message;
+    }
+
+    QTcpSocket socket_;
+    Bytes pending_;
+};
+
+} // namespace orl::test
