@@ -20,6 +20,8 @@ std::uint8_t CheckSum(const Bytes& message, int excluded) {
 }
 
 long FindEOM(const ReceiveBuffer& buffer) {
+    if (buffer.empty())
+        return 0; // an empty buffer may have no storage at all: never hand memchr a null
     const void* end = std::memchr(buffer.data(), wire::EndOfMessage, buffer.size());
     if (end == nullptr)
         return 0;

@@ -1,0 +1,254 @@
+// The main window's life cycle: first start without a configuration, start with one,
+// the setup menu, exit and unload, and failures that must not end the program.
+#include "LoopbackServer.h"
+#include "frmMain.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace orl {
+namespace {
+
+using test::LoopbackServer;
+using test::WaitUntil;
+
+// Closes whatever modal box turns up, recording what it showed.
+class ModalCloser {
+public:
+    struct Seen {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+    ModalCloser() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen.push_back({box->windowTitle(), box->text(), box->icon()});
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start();
+    }
+    std::vector<Seen> seen;
+
+private:
+    QTimer timer_;
+};
+
+std::string ReadText(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Lifecycle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<frmMain>(v, log);
+        window->SetSetupDialogOpener([this](QWidget* parent) {
+            ++openerCalls;
+            openerSawBox = !closer.seen.empty();
+            EXPECT_EQ(parent, window.get());
+            if (onSetup)
+                onSetup();
+        });
+    }
+
+    QString Path(const char* name) const { return dir.path() + "/" + name; }
+
+    void WriteConfiguration(const std::vector<std::string>& lines) {
+        std::ofstream out(Path("orlntpnl.ini").toStdString(), std::ios::binary);
+        for (const std::string& line : lines)
+            out << line << "\r\n";
+    }
+
+    std::vector<std::string> ThreeFaders(const std::string& stayOnTop = "No") {
+        return {"[CONFIGURATION]", "SETUP", "IP Address=127.0.0.1",
+                "IP Port=" + std::to_string(server.Port()), "CONFIG", "Console=2",
+                "Fader Count=3", "Device ID 1=5", "Source 1=1", "Device ID 2=6", "Source 2=2",
+                "Device ID 3=7", "Source 3=3", "Panel Mode=0", "Stay On Top=" + stayOnTop,
+                "Enable Source Select=Yes", "Display Button Panel=Yes", "Button1_Label=Mics"};
+    }
+
+    void Load() { window->Form_Load(dir.path().toStdString()); }
+
+    std::string ErrorLogText() const { return ReadText(Path("Errorlog.txt")); }
+
+    QAction* Menu(const char* name) const { return window->findChild<QAction*>(name); }
+
+    QTemporaryDir dir;
+    Variables v;
+    ErrorLog log{v.AppPath};
+    LoopbackServer server;
+    ModalCloser closer;
+    std::unique_ptr<frmMain> window;
+    int openerCalls = 0;
+    bool openerSawBox = false;
+    std::function<void()> onSetup;
+};
+
+TEST_F(Lifecycle, FirstStartWarnsThenOpensSetupAndBringsStripsInLine) {
+    for (const int countAfterSetup : {1, 2}) {
+        SCOPED_TRACE(countAfterSetup);
+        SetUp();
+        closer.seen.clear();
+        openerCalls = 0;
+        onSetup = [&] {
+            v.FaderCount = static_cast<std::int16_t>(countAfterSetup);
+            ResizeFaderArrays(v, static_cast<std::size_t>(countAfterSetup));
+        };
+        Load();
+        ASSERT_EQ(closer.seen.size(), 1u);
+        EXPECT_EQ(closer.seen[0].title, "Configuration Error");
+        EXPECT_EQ(closer.seen[0].text, "System Not Yet Configured.\rPlease specify the IP Address "
+                                       "of the Computer running the Server Module");
+        EXPECT_EQ(closer.seen[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(openerCalls, 1);
+        EXPECT_TRUE(openerSawBox);
+        EXPECT_EQ(window->windowTitle(), "ORL Console - Disconnected");
+        EXPECT_EQ(v.AppPath, dir.path().toStdString() + "/");
+        EXPECT_EQ(window->StripCount(), countAfterSetup);
+        EXPECT_EQ(v.LoadedFaderCount, countAfterSetup);
+        EXPECT_FALSE(window->PollTimer().isActive());
+    }
+    EXPECT_EQ(server.ConnectionCount(), 0);
+}
+
+TEST_F(Lifecycle, StartWithConfigurationLaysOutTheWindowAndConnects) {
+    WriteConfiguration(ThreeFaders());
+    Load();
+    EXPECT_TRUE(closer.seen.empty());
+    EXPECT_EQ(openerCalls, 0);
+    ASSERT_EQ(window->StripCount(), 3);
+    EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 120);
+    EXPECT_EQ(frmMain::LeftTwips(window->Strip(2).frSlider), 3560);
+    EXPECT_EQ(window->WindowWidthTwips(), 7200);
+    EXPECT_TRUE(window->ButtonFrame()->isVisibleTo(window.get()));
+    EXPECT_EQ(window->UserButton(0)->text(), "Mics");
+    EXPECT_EQ(window->UserButton(1)->text(), "Inactive");
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(v.DeviceIDs[6].RequestPending);
+    EXPECT_TRUE(window->PollTimer().isActive());
+    EXPECT_EQ(window->PollTimer().interval(), 1000);
+    EXPECT_TRUE(server.WaitForConnection());
+    EXPECT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
+
+    // The first tick after the connect event sends the first request of the start-up.
+    window->Link().PollTick();
+    EXPECT_EQ(window->windowTitle(), "ORL Console - Waiting");
+    ASSERT_TRUE(server.WaitForBytes(13));
+    EXPECT_EQ(server.Received()[0], 0xF2);
+}
+
+TEST_F(Lifecycle, OneFaderConfigurationKeepsTheStripAndFollowsTheColumnAndLayer) {
+    WriteConfiguration({"IP Address=127.0.0.1", "IP Port=" + std::to_string(server.Port()),
+                        "Fader Count=1", "Stay On Top=Yes", "Display Button Panel=Yes"});
+    Load();
+    ASSERT_EQ(window->StripCount(), 1);
+    EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 240);
+    EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), 1960);
+    EXPECT_EQ(window->WindowWidthTwips(), 3880);
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(Lifecycle, ExitWritesTheConfigurationAndUnloadRunsOnce) {
+    WriteConfiguration(ThreeFaders());
+    Load();
+    ASSERT_TRUE(server.WaitForConnection());
+    window->show();
+    auto* other = new QWidget(window.get(), Qt::Window);
+    other->show();
+
+    v.ConsoleNumber = 7;
+    Menu("mnuExit")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(other->isVisible());
+    EXPECT_FALSE(window->PollTimer().isActive());
+    EXPECT_FALSE(window->DecodeTimer().isActive());
+    const std::string written = ReadText(Path("orlntpnl.ini"));
+    EXPECT_NE(written.find("Console=7\r\n"), std::string::npos);
+    EXPECT_NE(written.find("Fader Count=3\r\nDevice ID 1=5\r\n"), std::string::npos);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return server.Connection()->state() == QAbstractSocket::UnconnectedState; }));
+
+    // A second close finds the window unloaded and writes nothing more.
+    ASSERT_TRUE(QFile::remove(Path("orlntpnl.ini")));
+    window->close();
+    window->Form_Unload();
+    EXPECT_FALSE(QFile::exists(Path("orlntpnl.ini")));
+}
+
+TEST_F(Lifecycle, FailureWhileReadingEndsTheLoadAndIsReported) {
+    WriteConfiguration({"IP Address=127.0.0.1", "IP Port=" + std::to_string(server.Port()),
+                        "Console=99999", "Fader Count=3"});
+    Load();
+    const std::string logText = ErrorLogText();
+    EXPECT_NE(logText.find("Program Error"), std::string::npos);
+    EXPECT_NE(logText.find("Error Loading Form: Error #"), std::string::npos);
+    EXPECT_NE(logText.find("Overflow"), std::string::npos);
+    EXPECT_EQ(window->StripCount(), 1);
+    EXPECT_FALSE(window->PollTimer().isActive());
+    EXPECT_EQ(openerCalls, 0);
+    QTest::qWait(50);
+    EXPECT_EQ(server.ConnectionCount(), 0);
+}
+
+TEST_F(Lifecycle, SetupMenuReappliesTheStateToTheWindow) {
+    WriteConfiguration(ThreeFaders("Yes"));
+    Load();
+    window->show();
+    const QPoint position = window->pos();
+    ASSERT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    bool onTopDuringSetup = true;
+    onSetup = [&] {
+        onTopDuringSetup = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        v.FaderCount = 2;
+        ResizeFaderArrays(v, 2);
+        v.DisplayButtonPanel = false;
+        v.EnableSourceSelect = false;
+        v.UserButtons[1].Label = "Talk";
+    };
+    Menu("mnuSetup")->trigger();
+    EXPECT_EQ(openerCalls, 1);
+    EXPECT_FALSE(onTopDuringSetup);
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->pos(), position);
+    ASSERT_EQ(window->StripCount(), 2);
+    EXPECT_EQ(window->WindowWidthTwips(), 1840 + 1920);
+    EXPECT_FALSE(window->ButtonFrame()->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->Strip(0).cmbSource->isEnabled());
+    EXPECT_FALSE(window->Strip(1).cmbSource->isEnabled());
+    EXPECT_EQ(window->UserButton(1)->text(), "Talk");
+
+    // The column comes back at the last strip's left + 1720 whether or not the count changed.
+    onSetup = [&] { v.DisplayButtonPanel = true; };
+    Menu("mnuSetup")->trigger();
+    EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), 1840 + 1720);
+    EXPECT_EQ(window->WindowWidthTwips(), 1840 + 1720 + 1920);
+}
+
+TEST_F(Lifecycle, MenuFailuresAreLoggedAndTheWindowCarriesOn) {
+    ProgramSetup(v, dir.path().toStdString());
+    onSetup = [] { throw OrlError(SubscriptOutOfRange, "Subscript out of range"); };
+    Menu("mnuSetup")->trigger();
+    EXPECT_NE(ErrorLogText().find("Program Error"), std::string::npos);
+    EXPECT_NE(ErrorLogText().find("Subscript out of range"), std::string::npos);
+
+    Menu("mnuDebug")->trigger();
+    EXPECT_TRUE(QFile::exists(Path("DeviceID.txt")));
+    EXPECT_EQ(window->StripCount(), 1);
+}
+
+} // namespace
+} // namespace orl

@@ -1,0 +1,195 @@
+// A configured panel starts against a loopback server that answers every information
+// request with a valid table: the requests come in the order of the start-up sequence,
+// one step per poll tick, and the strips end up showing the switcher's data.
+#include "LoopbackServer.h"
+#include "frmMain.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <tuple>
+
+namespace orl {
+namespace {
+
+using test::LoopbackServer;
+using test::WaitUntil;
+
+using Request = std::tuple<long, long, int, int>; // word 1, word 2, count, first index
+
+// Builds a frame: command byte, data bytes, 7-bit checksum of the data, 0xFF.
+class Frame {
+public:
+    explicit Frame(std::uint8_t command) : bytes_{command} {}
+    Frame& Byte(int value) {
+        bytes_.push_back(static_cast<std::uint8_t>(value));
+        return *this;
+    }
+    Frame& Value14(int value) { return Byte(value & 0x7F).Byte((value >> 7) & 0x7F); }
+    Frame& Text(const std::string& text) {
+        for (char c : text)
+            Byte(c);
+        return *this;
+    }
+    Bytes Finish() const {
+        Bytes out = bytes_;
+        int sum = 0;
+        for (std::size_t i = 1; i < out.size(); ++i)
+            sum += out[i];
+        out.push_back(static_cast<std::uint8_t>(sum & 0x7F));
+        out.push_back(0xFF);
+        return out;
+    }
+
+private:
+    Bytes bytes_;
+};
+
+struct Device {
+    int source; // zero-based
+    int gain;
+    int status;
+};
+const std::map<int, Device> Devices = {{5, {0, 1024, 64}}, {6, {1, 899, 0}}, {7, {2, 1144, 64}}};
+
+Bytes NameTable(int table, const std::vector<std::string>& names) {
+    Frame f(0xFC);
+    f.Byte(table).Byte(4).Value14(static_cast<int>(names.size())).Value14(0);
+    for (const std::string& name : names)
+        f.Text(name).Value14(0);
+    return f.Finish();
+}
+
+// The answer a switcher gives to one information request.
+Bytes Answer(const Request& r) {
+    const auto [word1, word2, count, first] = r;
+    if (word1 == 256)
+        return NameTable(10, {"In01", "In02", "In03", "In04", "In05", "In06", "In07", "In08"});
+    if (word1 == 128) // one bus with one entry: device 5
+        return Frame(0xF6).Byte(0).Value14(1).Value14(0).Value14(1).Byte(1).Value14(5).Value14(0).Finish();
+    if (word1 == 65536)
+        return Frame(0xF7).Byte(40).Value14(1).Value14(0).Byte(1).Finish();
+    if (word1 == 131072)
+        return Frame(0xF7).Byte(30).Value14(1).Value14(2).Byte(0).Finish();
+    if (word2 == 1)
+        return NameTable(70, {"Stu1"});
+    if (word2 == 256 && count == 1 && Devices.count(first)) {
+        const Device& d = Devices.at(first);
+        return Frame(0xD9).Byte(0).Byte(0).Value14(1).Value14(first).Byte(3).Byte(2)
+            .Value14(d.source).Value14(0).Value14(d.gain).Byte(0).Byte(d.status)
+            .Finish();
+    }
+    if (word2 == 4 && count == 1) { // six words: IFB output, on and off optos in 4 to 6
+        return Frame(0xD0).Value14(10).Value14(1).Value14(first).Byte(6)
+            .Value14(0).Value14(0).Value14(0).Value14(16383).Value14(first + 1).Value14(16383)
+            .Byte(0)
+            .Finish();
+    }
+    return {};
+}
+
+class StartupLoopback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.onReceive = [this](std::size_t index) { Serve(index); };
+        std::ofstream ini((dir.path() + "/orlntpnl.ini").toStdString(), std::ios::binary);
+        for (const std::string& line :
+             {std::string("IP Address=127.0.0.1"), "IP Port=" + std::to_string(server.Port()),
+              std::string("Console=1"), std::string("Fader Count=3"),
+              std::string("Device ID 1=5"), std::string("Source 1=1"),
+              std::string("Device ID 2=6"), std::string("Source 2=2"),
+              std::string("Device ID 3=7"), std::string("Source 3=3")})
+            ini << line << "\r\n";
+    }
+
+    // Reads the requests the panel sent and answers each one at once.
+    void Serve(std::size_t index) {
+        const Bytes& in = server.Received(static_cast<int>(index));
+        while (parsed < in.size()) {
+            if (in[parsed] == 0xF5) { // poll: left unanswered, it only counts
+                ++parsed;
+                continue;
+            }
+            if (in[parsed] != 0xF2) {
+                while (parsed < in.size() && in[parsed] != 0xFF)
+                    ++parsed;
+                ++parsed;
+                continue;
+            }
+            if (in.size() - parsed < 13)
+                return;
+            const auto at = [&](std::size_t k) { return static_cast<long>(in[parsed + k]); };
+            const Request r{at(1) | at(2) << 7 | at(3) << 14 | at(4) << 21, at(5) | at(6) << 7,
+                            static_cast<int>(at(7) | at(8) << 7),
+                            static_cast<int>(at(9) | at(10) << 7)};
+            parsed += 13;
+            if (requests.empty() || requests.back() != r) // the repeat of a pending request
+                requests.push_back(r);
+            const Bytes answer = Answer(r);
+            if (!answer.empty())
+                server.Send(answer, static_cast<int>(index));
+        }
+    }
+
+    QTemporaryDir dir;
+    Variables v;
+    ErrorLog log{v.AppPath};
+    LoopbackServer server;
+    std::size_t parsed = 0;
+    std::vector<Request> requests;
+};
+
+TEST_F(StartupLoopback, RequestsFollowTheSequenceOneStepPerTickUntilConnected) {
+    frmMain window(v, log);
+    window.Form_Load(dir.path().toStdString());
+    window.PollTimer().stop(); // the test ticks by hand
+    ASSERT_EQ(window.StripCount(), 3);
+    ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
+
+    const std::vector<std::vector<Request>> perTick = {
+        {{256, 0, 16383, 0}},
+        {{128, 0, 16383, 0}},
+        {{65536, 0, 16383, 0}},
+        {{131072, 0, 16383, 0}},
+        {{0, 1, 16383, 0}},
+        {{0, 256, 1, 5}, {0, 256, 1, 6}, {0, 256, 1, 7}},
+        {{0, 4, 1, 0}, {0, 4, 1, 1}, {0, 4, 1, 2}},
+        {}, // the strips are filled from what arrived
+    };
+    for (std::size_t tick = 0; tick < perTick.size(); ++tick) {
+        SCOPED_TRACE("tick " + std::to_string(tick + 1));
+        requests.clear();
+        window.Link().PollTick();
+        EXPECT_EQ(window.windowTitle(), "ORL Console - Waiting");
+        ASSERT_TRUE(WaitUntil([&] {
+            return requests.size() >= perTick[tick].size() && v.PendingRequestMask1 == 0 &&
+                   v.PendingRequestMask2 == 0;
+        }));
+        QTest::qWait(20);
+        EXPECT_EQ(requests, perTick[tick]);
+        EXPECT_EQ(v.StartupStep, static_cast<std::int16_t>(tick + 1));
+    }
+    window.Link().PollTick();
+    EXPECT_EQ(window.windowTitle(), "ORL Console - Connected");
+
+    const char* labels[] = {"  0db", "  -12.5db", "  +12db"};
+    const char* sources[] = {"In01 [0001]", "In02 [0002]", "In03 [0003]"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const FaderStrip& s = window.Strip(i);
+        EXPECT_EQ(s.lblGain->text().toStdString(), labels[i]);
+        EXPECT_EQ(s.cmbSource->count(), 9);
+        EXPECT_EQ(s.cmbSource->currentText().toStdString(), sources[i]);
+        EXPECT_EQ(s.cmdOn->BackgroundColour(), i == 1 ? IdleColour : OnColour);
+        EXPECT_EQ(s.cmdOff->BackgroundColour(), i == 1 ? ActiveColour : IdleColour);
+        EXPECT_EQ(v.InputChannels[i].OnOpto, i + 1);
+    }
+    EXPECT_EQ(v.ConsoleNames[0], "Stu1");
+    EXPECT_EQ(v.RelayStates[0], 1);
+}
+
+} // namespace
+} // namespace orl
