@@ -214,6 +214,20 @@ TEST_F(SetupDialog, OpenedInConsoleModeShowsSourcesAndSwitchesSourceSelectOff) {
     EXPECT_EQ(v.PanelMode, PanelModeConsole);
 }
 
+TEST_F(SetupDialog, PanelModeWithoutAnOptionIsLoggedAndLeavesTheDialogUsable) {
+    Faders(2);
+    v.PanelMode = 5; // "Panel Mode=5" in the configuration file
+    frmSetup& d = Open();
+    EXPECT_EQ(d.LabelSetCount(), 2) << "the steps before the mode were done";
+    EXPECT_EQ(Text(QStringLiteral("txtConsole"))->text(), "0");
+    const std::string logText = FileText("Errorlog.txt");
+    EXPECT_NE(logText.find("Setup Error"), std::string::npos);
+    EXPECT_NE(logText.find("Error displaying current values"), std::string::npos);
+    EXPECT_EQ(logText.find("Error # "), std::string::npos) << "written as it stands";
+    QTest::mouseClick(Button("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+}
+
 TEST_F(SetupDialog, CountFieldActsOnEnterAndOnLeavingItWithTheTextAsTyped) {
     Faders(3);
     frmSetup& d = Open();
