@@ -43,7 +43,9 @@ const InputChannelRecord* InputChannelOf(const Variables& v, std::int16_t source
     return &v.InputChannels[source - 1];
 }
 
-bool BusInUse(std::int16_t bus) { return bus != 0 && bus != None; }
+bool BusInUse(std::int16_t bus) {
+    return bus != 0 && bus != None;
+}
 
 } // namespace
 

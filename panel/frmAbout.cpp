@@ -29,7 +29,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int
     return label;
 }
 
-QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(Colour c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 
 } // namespace
 
@@ -59,12 +61,12 @@ frmAbout::frmAbout(Variables& v, QWidget* parent)
     black.setColor(QPalette::WindowText, Qt::black);
     lblORLtitle_->setPalette(black);
 
-    lblORLaddress_ = MakeLabel(this, "lblORLaddress",
-                               QStringLiteral("Remote control surface for audio routing"), 1200,
-                               300, 3810, 180);
-    lblORLaddress2_ = MakeLabel(this, "lblORLaddress2",
-                                QStringLiteral("Connects to the switcher's server module"), 1200,
-                                465, 3810, 180);
+    lblORLaddress_ =
+        MakeLabel(this, "lblORLaddress", QStringLiteral("Remote control surface for audio routing"),
+                  1200, 300, 3810, 180);
+    lblORLaddress2_ =
+        MakeLabel(this, "lblORLaddress2",
+                  QStringLiteral("Connects to the switcher's server module"), 1200, 465, 3810, 180);
     QPalette grey = lblORLaddress_->palette();
     grey.setColor(QPalette::WindowText, QColor(64, 64, 64));
     for (QLabel* l : {lblORLaddress_, lblORLaddress2_})
@@ -118,7 +120,9 @@ void frmAbout::cmdClear_Click() {
     v_.PendingRequestMask2 = 0;
 }
 
-void frmAbout::cmdAboutquit_Click() { hide(); }
+void frmAbout::cmdAboutquit_Click() {
+    hide();
+}
 
 void frmAbout::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

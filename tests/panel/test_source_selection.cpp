@@ -152,15 +152,12 @@ TEST_F(SourceSelection, EnterInTheEditFieldChoosesByNumber) {
         int entry;
         const char* sent;
     } cases[] = {
-        {"7", 5, Source5},     // past the end: the last entry
-        {"2.5", 2, Source2},   // halves to even
-        {"3.5", 4, Source4},
-        {" 1 ", 1, Source1},
-        {"0", 0, SourceNone},
-        {"99999", 5, Source5}, // too large for any 16-bit number
-        {"xyz", 3, Source3},   // not a number: the current choice is put back
-        {"5x", 3, Source3},
-        {"-1", 3, Source3},    // below the first entry: likewise
+        {"7", 5, Source5},   // past the end: the last entry
+        {"2.5", 2, Source2}, // halves to even
+        {"3.5", 4, Source4},  {" 1 ", 1, Source1},
+        {"0", 0, SourceNone}, {"99999", 5, Source5}, // too large for any 16-bit number
+        {"xyz", 3, Source3},                         // not a number: the current choice is put back
+        {"5x", 3, Source3},   {"-1", 3, Source3},    // below the first entry: likewise
         {"", 3, Source3},
     };
     QLineEdit* edit = Combo()->lineEdit();

@@ -86,10 +86,10 @@ TEST_F(UserButtons, ColumnShowsEightInactiveButtonsUntilLabelled) {
         EXPECT_EQ(B(k)->parentWidget(), window->ButtonFrame());
         EXPECT_EQ(B(k)->geometry(), QRect(28, 32 + (1100 * k) / 15, 57, 48));
     }
-    v.UserButtons[0].Label = "Studio\xa0" "A";
+    v.UserButtons[0].Label = "Caf\xe9"; // Latin-1, as the configuration file holds it
     v.UserButtons[7].Label = "Talk";
     window->SetupButtons();
-    EXPECT_EQ(B(0)->text(), QString::fromUtf8("Studio\u00a0A"));
+    EXPECT_EQ(B(0)->text(), QString::fromUtf8("Café"));
     EXPECT_EQ(B(7)->text(), QStringLiteral("Talk"));
     EXPECT_EQ(B(1)->text(), QStringLiteral("Inactive"));
 }
@@ -212,9 +212,8 @@ TEST_F(UserButtons, TallyChannelsOutsideTheTableChangeNothing) {
     const struct {
         std::int16_t type, channel1, channel2;
     } cases[] = {
-        {1000, 0, None},    {1000, 257, None}, {1000, -4, None}, {1012, 3, 0},
-        {1012, 3, 300},     {1100, 0, None},   {1101, 999, None}, {1110, 5, 0},
-        {1111, 5, 16383},
+        {1000, 0, None}, {1000, 257, None}, {1000, -4, None}, {1012, 3, 0},     {1012, 3, 300},
+        {1100, 0, None}, {1101, 999, None}, {1110, 5, 0},     {1111, 5, 16383},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.type << " " << c.channel1 << " " << c.channel2);
@@ -226,8 +225,9 @@ TEST_F(UserButtons, TallyChannelsOutsideTheTableChangeNothing) {
         window->UpdateUserButtonTally();
         EXPECT_EQ(B(0)->BackgroundColour(), ActiveColour);
         EXPECT_EQ(b.RelayState, 1);
-        if (c.type < 1110) // 1110 and 1111 take their opto state from channel 5, which is off
+        if (c.type < 1110) { // 1110 and 1111 take their opto state from channel 5, which is off
             EXPECT_EQ(b.OptoState, 1);
+        }
     }
     EXPECT_EQ(LogText(), "");
 }
