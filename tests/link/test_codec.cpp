@@ -1,6 +1,4 @@
 #include "ByteManipulation.h"
-#include "FrameReader.h"
-#include "FrameWriter.h"
 #include "OrlError.h"
 
 #include <gtest/gtest.h>
@@ -90,25 +88,4 @@ TEST(Codec, ReceiveBufferKeepsArrivalOrderAcrossManyAppendsAndTrims) {
         ASSERT_EQ(buffer.size(), expected.size());
     }
     EXPECT_EQ(buffer.Contents(), Bytes(expected.begin(), expected.end()));
-}
-
-TEST(Codec, FrameReaderNeverReadsPastTheFrame) {
-    const Bytes frame = HexToBytes("D6 05 01 FF");
-    FrameReader reader(frame);
-    EXPECT_EQ(reader.Value14(), 5 + 128);
-    EXPECT_EQ(reader.Byte(), 0xFF);
-    EXPECT_THROW(reader.Byte(), OrlError);
-    FrameReader short14(frame, 3);
-    EXPECT_THROW(short14.Value14(), OrlError);
-    FrameReader skip(frame);
-    EXPECT_THROW(skip.Skip(4), OrlError);
-}
-
-TEST(Codec, FrameWriterRefusesFieldsOutOfRange) {
-    EXPECT_EQ(BytesToHex(FrameWriter(0xFE).Value14(16383).Byte(127).Finish()), "FE 7F 7F 7F 7D FF");
-    EXPECT_EQ(BytesToHex(FrameWriter(0xF2).Value28(131072).Finish()), "F2 00 00 08 00 08 FF");
-    EXPECT_THROW(FrameWriter(0xFE).Value14(-1), OrlError);
-    EXPECT_THROW(FrameWriter(0xFE).Value14(16384), OrlError);
-    EXPECT_THROW(FrameWriter(0xFE).Byte(128), OrlError);
-    EXPECT_THROW(FrameWriter(0xFE).Value28(-1), OrlError);
 }
