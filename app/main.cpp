@@ -6,6 +6,9 @@
 #include "frmSetup.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -18,5 +21,12 @@ int main(int argc, char** argv) {
     });
     window.Form_Load();
     window.show();
+    // For scripts/bench: "shown" once the event loop ran with the window shown, then leave.
+    if (qEnvironmentVariableIsSet("ORL_REPORT_SHOWN"))
+        QTimer::singleShot(0, &app, [&app] {
+            std::printf("shown\n");
+            std::fflush(stdout);
+            app.quit();
+        });
     return app.exec();
 }
