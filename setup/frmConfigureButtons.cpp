@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -41,8 +42,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
     return label;
 }
 
-QLineEdit* MakeTextBox(QWidget* parent, const QString& name, const QString& text, int left,
-                       int top, int width, int height) {
+QLineEdit* MakeTextBox(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                       int width, int height) {
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(name);
     PaintTextBox(box);
@@ -79,8 +80,8 @@ Widget* CopyBelow(QWidget* parent, const Widget* model, const Widget* above, con
     return widget;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
-                        const char* toolTip, int left) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* toolTip,
+                        int left) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(QString::fromLatin1(toolTip));
@@ -122,8 +123,8 @@ void frmConfigureButtons::BuildControls() {
         MakeLabel(this, Indexed("lblButton", 0), QStringLiteral("Button 1"), 120, 1060, 750, 255);
     MakeLabel(this, QStringLiteral("lblLabel"), QStringLiteral("Button Label"), 4000, 360, 1335,
               255);
-    row.txtLabel = MakeTextBox(this, Indexed("txtLabel", 0), QStringLiteral("Inactive"), 4000, 960,
-                               1500, 380);
+    row.txtLabel =
+        MakeTextBox(this, Indexed("txtLabel", 0), QStringLiteral("Inactive"), 4000, 960, 1500, 380);
     ConnectRow(0);
 
     connect(cmdOk_, &QPushButton::clicked, this, &frmConfigureButtons::cmdOk_Click);
@@ -152,8 +153,10 @@ void frmConfigureButtons::Form_Load() {
             row.cmbType->setEditable(true);
             row.cmbType->setInsertPolicy(QComboBox::NoInsert);
             row.txtLabel = CopyBelow(this, model.txtLabel, above.txtLabel, "txtLabel", i);
-            row.txtChannel1 = CopyBelow(this, model.txtChannel1, above.txtChannel1, "txtChannel1", i);
-            row.txtChannel2 = CopyBelow(this, model.txtChannel2, above.txtChannel2, "txtChannel2", i);
+            row.txtChannel1 =
+                CopyBelow(this, model.txtChannel1, above.txtChannel1, "txtChannel1", i);
+            row.txtChannel2 =
+                CopyBelow(this, model.txtChannel2, above.txtChannel2, "txtChannel2", i);
             ConnectRow(i);
         }
         for (int i = 0; i < RowCount; ++i) {
@@ -242,6 +245,13 @@ void frmConfigureButtons::cmdOk_Click() {
     }
 }
 
-void frmConfigureButtons::cmdCancel_Click() { reject(); }
+void frmConfigureButtons::cmdCancel_Click() {
+    reject();
+}
+
+void frmConfigureButtons::keyPressEvent(QKeyEvent* event) {
+    if (!PressFocusedButton(this, event))
+        QDialog::keyPressEvent(event);
+}
 
 } // namespace orl

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,6 +63,9 @@ public:
     void cmbType_Click(int row);
     void cmdOk_Click();
     void cmdCancel_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct ButtonRow {

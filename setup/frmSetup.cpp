@@ -58,7 +58,17 @@ void PaintTextBox(QWidget* textBox) {
     textBox->setPalette(palette);
 }
 
-std::string ToText(const QString& text) { return text.toLatin1().toStdString(); }
+bool PressFocusedButton(QWidget* dialog, QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    if (auto* button = qobject_cast<QPushButton*>(dialog->focusWidget()))
+        button->click();
+    return true;
+}
+
+std::string ToText(const QString& text) {
+    return text.toLatin1().toStdString();
+}
 
 QString FromText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -87,7 +97,9 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* title, con
     box.exec();
 }
 
-QString Decimal(long long value) { return QString::number(value); }
+QString Decimal(long long value) {
+    return QString::number(value);
+}
 
 QString Indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -169,7 +181,9 @@ frmSetup::frmSetup(Variables& v, ErrorLog& log, TCPComm& link, IPanelWindow& mai
     txtIPPort_->setFocus();
 }
 
-frmSetup::~frmSetup() { txtCount_->removeEventFilter(this); }
+frmSetup::~frmSetup() {
+    txtCount_->removeEventFilter(this);
+}
 
 // Focusable controls are created in their tab order; sets added later follow at the end.
 void frmSetup::BuildControls() {
@@ -205,8 +219,8 @@ void frmSetup::BuildControls() {
     set0.lblChan->setObjectName(Indexed("lblChan", 0));
     txtProgram_ = MakeTextBox(this, QStringLiteral("txtProgram"), "Text1", 4920, 240, 1500, 375);
     lblProgram_ = MakeLabel(this, "lblProgram", "Program Bus", 3240, 320, 1335, 255);
-    chkEnableSourceSelect_ = MakeCheckBox(this, "chkEnableSourceSelect", "Enable Source Select",
-                                          120, 4680, 2535, 255);
+    chkEnableSourceSelect_ =
+        MakeCheckBox(this, "chkEnableSourceSelect", "Enable Source Select", 120, 4680, 2535, 255);
     set0.txtSource = MakeTextBox(this, Indexed("txtSource", 0), "", 4920, 3720, 1500, 375);
     set0.lblSource = MakeLabel(this, "", "Source", 4200, 3740, 800, 255);
     set0.lblSource->setObjectName(Indexed("lblSource", 0));
@@ -221,7 +235,8 @@ void frmSetup::BuildControls() {
         MakeCheckBox(this, "chkDisplayBtns", "Display Button Panel", 4440, 2640, 1935, 255);
 
     for (int index = 0; index < 2; ++index)
-        connect(optType_[index], &QRadioButton::clicked, this, [this, index] { optType_Click(index); });
+        connect(optType_[index], &QRadioButton::clicked, this,
+                [this, index] { optType_Click(index); });
     connect(cmdOk_, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
     connect(cmdProgBtns_, &QPushButton::clicked, this, &frmSetup::cmdProgBtns_Click);
@@ -349,7 +364,9 @@ void frmSetup::txtCount_KeyPress(int keyAscii) {
         ApplyCount();
 }
 
-void frmSetup::txtCount_LostFocus() { ApplyCount(); }
+void frmSetup::txtCount_LostFocus() {
+    ApplyCount();
+}
 
 // The field's text stays as typed, also when the count it asks for is limited.
 void frmSetup::ApplyCount() {
@@ -464,7 +481,9 @@ void frmSetup::cmdOk_Click() {
     }
 }
 
-void frmSetup::cmdCancel_Click() { reject(); }
+void frmSetup::cmdCancel_Click() {
+    reject();
+}
 
 void frmSetup::cmdProgBtns_Click() {
     try {
@@ -473,6 +492,11 @@ void frmSetup::cmdProgBtns_Click() {
     } catch (...) {
         log_.ReportError("Error Configuring Buttons", "Setup Error");
     }
+}
+
+void frmSetup::keyPressEvent(QKeyEvent* event) {
+    if (!PressFocusedButton(this, event))
+        QDialog::keyPressEvent(event);
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {

@@ -16,6 +16,7 @@
 #include <string>
 
 class QCheckBox;
+class QKeyEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -41,6 +42,9 @@ QRect TwipsGeometry(const QWidget* widget);
 // Background of the dialog and of the labels, check boxes and option buttons on it.
 void PaintDialog(QWidget* dialog);
 void PaintTextBox(QWidget* textBox);
+// Enter on a focused command button presses it, as the Windows desktop does; Enter
+// anywhere else presses nothing. True when the key was taken.
+bool PressFocusedButton(QWidget* dialog, QKeyEvent* event);
 // Latin-1 both ways: what the operator types is stored as 8-bit text.
 std::string ToText(const QString& text);
 QString FromText(const std::string& text);
@@ -74,6 +78,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // One row of the per-fader fields.

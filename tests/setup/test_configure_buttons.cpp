@@ -140,7 +140,13 @@ TEST_F(ConfigureButtons, OpensWithEightRowsFromTheButtonTable) {
 
 TEST_F(ConfigureButtons, OkWithNothingChangedWritesBackWhatWasLoaded) {
     Open();
-    QTest::mouseClick(Button("cmdOk"), Qt::LeftButton);
+    // Enter in a field presses nothing; Enter on the focused OK presses it.
+    Label(0)->setFocus();
+    QTest::keyClick(Label(0), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    Button("cmdOk")->setFocus();
+    QTest::keyClick(Button("cmdOk"), Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     for (int row = 0; row < 8; ++row) {
         UserButtonRecord expected = loaded[static_cast<std::size_t>(row)];

@@ -45,8 +45,10 @@ public:
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr)
                 return;
-            Seen seen{QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(),
-                      {}, QMessageBox::NoIcon};
+            Seen seen{QString::fromLatin1(modal->metaObject()->className()),
+                      modal->windowTitle(),
+                      {},
+                      QMessageBox::NoIcon};
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 seen.text = box->text();
                 seen.icon = box->icon();
@@ -245,8 +247,7 @@ TEST_F(SetupDialog, CountFieldActsOnEnterAndOnLeavingItWithTheTextAsTyped) {
         EXPECT_EQ(TwipsGeometry(Button("cmdOk")).top(), 5060 + 500 * (c.sets - 1)) << c.typed;
         EXPECT_EQ(d.OuterHeightTwips(), 6380 + 500 * (c.sets - 1)) << c.typed;
         EXPECT_EQ(Chan(c.sets - 1)->isVisible(), true) << c.typed;
-        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("txtChan(%1)").arg(c.sets)),
-                  nullptr)
+        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("txtChan(%1)").arg(c.sets)), nullptr)
             << c.typed;
     }
 
@@ -324,10 +325,10 @@ TEST_F(SetupDialog, AddressCheckNormalisesOrRefusesAChangedAddress) {
         const char* typed;
         const char* stored; // nullptr: refused
     };
-    for (const Case& c : {Case{"a.b.c.d", "0.0.0.0"}, Case{"10.0.0.300", "10.0.0.255"},
-                          Case{"1..2.3", "1.0.2.3"}, Case{"1.2.3.4.5", "1.2.3.4"},
-                          Case{"010.001.2.3", "10.1.2.3"}, Case{"1.2.3.", nullptr},
-                          Case{"10.0.0", nullptr}, Case{"", nullptr}}) {
+    for (const Case& c :
+         {Case{"a.b.c.d", "0.0.0.0"}, Case{"10.0.0.300", "10.0.0.255"}, Case{"1..2.3", "1.0.2.3"},
+          Case{"1.2.3.4.5", "1.2.3.4"}, Case{"010.001.2.3", "10.1.2.3"}, Case{"1.2.3.", nullptr},
+          Case{"10.0.0", nullptr}, Case{"", nullptr}}) {
         ProgramSetup(v, dir.path().toStdString());
         v.IPAddress = "192.168.1.9";
         v.ConsoleNumber = 2;
@@ -363,9 +364,9 @@ TEST_F(SetupDialog, ReconnectsOnlyWhenAddressOrPortChanged) {
         const char* port;
         int reconnects;
     };
-    for (const Case& c : {Case{"127.0.0.1", "1250", 0}, Case{"127.0.0.1", "1250.0", 0},
-                          Case{"10.1.1.1", "1250", 1}, Case{"127.0.0.1", "4000", 1},
-                          Case{"10.1.1.1", "4000", 1}}) {
+    for (const Case& c :
+         {Case{"127.0.0.1", "1250", 0}, Case{"127.0.0.1", "1250.0", 0}, Case{"10.1.1.1", "1250", 1},
+          Case{"127.0.0.1", "4000", 1}, Case{"10.1.1.1", "4000", 1}}) {
         ProgramSetup(v, dir.path().toStdString());
         v.IPAddress = "127.0.0.1";
         const int connectsBefore = socket.connects;
@@ -399,6 +400,8 @@ TEST_F(SetupDialog, OkStoresEveryFieldAppliesStayOnTopAndWritesTheFile) {
     Retype(Text(QStringLiteral("txtCue")), QStringLiteral("3"));
     Retype(Text(QStringLiteral("txtIFB")), QStringLiteral("17.5"));
     Retype(Chan(0), QStringLiteral("250"));
+    QTest::keyClick(Chan(0), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible()) << "Enter in a field presses no button";
     ClickOk();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(v.ConsoleNumber, 4);
@@ -428,9 +431,9 @@ TEST_F(SetupDialog, EnlargingTheCountKeepsEveryPerFaderEntry) {
     TypeCount(QStringLiteral("4"));
     ClickOk();
     ASSERT_EQ(v.FaderCount, 4);
-    for (std::size_t size : {v.FaderDeviceID.size(), v.FaderSource.size(), v.FaderGain.size(),
-                             v.FaderOnState.size(), v.FaderOnProgram.size(),
-                             v.FaderOnOffline.size(), v.FaderOnCue.size()})
+    for (std::size_t size :
+         {v.FaderDeviceID.size(), v.FaderSource.size(), v.FaderGain.size(), v.FaderOnState.size(),
+          v.FaderOnProgram.size(), v.FaderOnOffline.size(), v.FaderOnCue.size()})
         EXPECT_EQ(size, 4u);
     EXPECT_EQ(v.FaderDeviceID[0], 11);
     EXPECT_EQ(v.FaderDeviceID[1], 12);
@@ -499,15 +502,13 @@ TEST_F(SetupDialog, ChangedDeviceIDsAndSourcesRefreshTheirStrips) {
         Retype(Source(0), QString::fromLatin1(c.newSource));
         ClickOk();
         EXPECT_EQ(window.calls, c.calls) << c.mode << " " << c.oldID << " " << c.newID;
-        EXPECT_EQ(v.FaderSource[0], c.mode == PanelModeConsole ? QByteArray(c.newSource).toInt()
-                                                               : c.oldSource);
+        EXPECT_EQ(v.FaderSource[0],
+                  c.mode == PanelModeConsole ? QByteArray(c.newSource).toInt() : c.oldSource);
     }
 }
 
 TEST_F(SetupDialog, UnwritableFolderShowsTheWriteFailureWithTheStateAlreadyChanged) {
-    {
-        std::ofstream afile(dir.path().toStdString() + "/afile");
-    }
+    { std::ofstream afile(dir.path().toStdString() + "/afile"); }
     ProgramSetup(v, dir.path().toStdString() + "/afile/");
     v.IPAddress = "127.0.0.1";
     Open();
