@@ -6,7 +6,7 @@ orl_packages=(
     qt6-base-dev libgl-dev
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-dev
-    xvfb xauth x11-apps imagemagick fonts-liberation
+    xvfb xauth x11-apps x11-utils imagemagick fonts-liberation
 )
 
 orl_install_deps() {
