@@ -1,0 +1,359 @@
+// The running panel under faults of the network, over real loopback TCP: a server that
+// closes the connection again and again, a server that stops reading while the operator
+// moves a fader, and a megabyte of garbage ahead of valid reports.
+
+#include "Configuration.h"
+#include "FrameWriter.h"
+#include "LoopbackServer.h"
+#include "Options.h"
+#include "SimulatorServer.h"
+#include "Switcher.h"
+#include "SwitcherModel.h"
+#include "Trace.h"
+#include "frmMain.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+using namespace orl;
+using orl::test::LoopbackServer;
+using orl::test::WaitUntil;
+
+namespace {
+
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+// Nanoseconds this thread has spent ready to run but waiting for a processor, or -1 when
+// the kernel does not keep the figure.
+long long RunQueueWaitNs() {
+    std::ifstream schedstat("/proc/thread-self/schedstat");
+    long long running = 0, waiting = -1;
+    if (!(schedstat >> running >> waiting))
+        return -1;
+    return waiting;
+}
+
+// The simulated switcher with its server on an ephemeral loopback port, in this process.
+struct InProcessSwitcher {
+    InProcessSwitcher() {
+        options.port = 0;
+        options.quiet = true;
+        std::string error;
+        listening = server.Listen(0, error);
+    }
+    sim::Options options;
+    sim::SwitcherModel model{options.size};
+    sim::Switcher switcher{model};
+    sim::Trace trace{true};
+    sim::SimulatorServer server{switcher, trace, options};
+    bool listening = false;
+};
+
+// What the operator sees of the panel.
+std::string Snapshot(frmMain& window) {
+    std::ostringstream out;
+    out << window.windowTitle().toStdString();
+    for (int i = 0; i < window.StripCount(); ++i) {
+        const FaderStrip& s = window.Strip(i);
+        out << " | " << s.cmbSource->currentText().toStdString() << " on=" << s.cmdOn->BackgroundColour()
+            << " off=" << s.cmdOff->BackgroundColour() << " pgm=" << s.cmdBtn1->BackgroundColour()
+            << " offln=" << s.cmdBtn2->BackgroundColour() << " cue=" << s.cmdBtn3->BackgroundColour()
+            << " gain=" << s.lblGain->text().toStdString();
+    }
+    return out.str();
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The entry lines of the error log and of any log set aside, without their headers.
+std::vector<std::string> LogEntries(const std::string& folder) {
+    constexpr int HeaderLines = 11;
+    std::vector<std::string> entries;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        if (file.path().filename().string().rfind("Errorlog", 0) != 0)
+            continue;
+        std::istringstream lines(ReadFile(file.path()));
+        std::string line;
+        for (int n = 1; std::getline(lines, line); ++n)
+            if (n > HeaderLines)
+                entries.push_back(line);
+    }
+    return entries;
+}
+
+bool OfKind(const std::string& line, std::initializer_list<const char*> kinds) {
+    return std::any_of(kinds.begin(), kinds.end(),
+                       [&](const char* kind) { return line.find(kind) != std::string::npos; });
+}
+
+// A panel of three strips on devices 1..3, loaded from its configuration file like the
+// program loads it.
+class PanelOnSwitcher : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(sim.listening);
+        const std::string folder = dir.path().toStdString();
+        {
+            Variables setup;
+            ProgramSetup(setup, folder);
+            setup.IPAddress = "127.0.0.1";
+            setup.IPPort = sim.server.Port();
+            setup.FaderCount = 3;
+            setup.ProgramBus = 1;
+            ResizeFaderArrays(setup, 3);
+            for (int i = 0; i < 3; ++i) {
+                setup.FaderDeviceID[i] = static_cast<std::int16_t>(i + 1);
+                setup.FaderSource[i] = static_cast<std::int16_t>(i + 1);
+            }
+            ErrorLog setupLog(setup.AppPath);
+            ASSERT_TRUE(WriteConfiguration(setup, setupLog));
+        }
+        window = std::make_unique<frmMain>(v, log);
+        QObject::connect(window.get(), &QWidget::windowTitleChanged,
+                         [this](const QString& title) { titles.push_back(title.toStdString()); });
+        window->Form_Load(folder);
+        window->show();
+    }
+
+    bool Quiet() const {
+        return v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0 &&
+               v.ReceiveBuffer.empty() && !window->DecodeTimer().isActive();
+    }
+
+    // Poll ticks, each once the previous step was answered, until the panel says it is
+    // connected.
+    bool RunUntilConnected() {
+        if (!WaitUntil([&] { return v.SocketConnected && sim.server.PanelCount() == 1; }))
+            return false;
+        for (int tick = 0; tick < 30; ++tick) {
+            WaitUntil([&] { return Quiet(); }, 2000);
+            window->Link().PollTick();
+            if (window->windowTitle() == CaptionConnected)
+                return true;
+        }
+        return false;
+    }
+
+    QTemporaryDir dir;
+    InProcessSwitcher sim;
+    Variables v;
+    ErrorLog log{v.AppPath};
+    std::unique_ptr<frmMain> window;
+    std::vector<std::string> titles;
+};
+
+} // namespace
+
+TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
+    ASSERT_TRUE(RunUntilConnected());
+    const std::string first = Snapshot(*window);
+    // The tables arrived: MIC 1 is on and on the programme bus, CD 1... are named.
+    EXPECT_TRUE(window->Strip(0).cmbSource->currentText().startsWith("MIC 1"));
+    EXPECT_EQ(window->Strip(0).cmdOn->BackgroundColour(), OnColour);
+    EXPECT_EQ(window->Strip(0).cmdBtn1->BackgroundColour(), ActiveColour);
+
+    QElapsedTimer clock;
+    clock.start();
+    long residentAt10 = 0;
+    int differing = 0;
+    int withoutStartup = 0;
+    for (int cycle = 1; cycle <= 100; ++cycle) {
+        titles.clear();
+        sim.server.DropAll();
+        ASSERT_TRUE(WaitUntil([&] { return !v.SocketConnected; })) << "cycle " << cycle;
+        EXPECT_EQ(v.StartupStep, 0);
+        window->Link().PollTick(); // the tick that finds no connection reconnects
+        ASSERT_TRUE(RunUntilConnected()) << "cycle " << cycle << ": " << Snapshot(*window);
+        const std::vector<std::string> expected{CaptionDisconnected, CaptionWaiting, CaptionConnected};
+        withoutStartup += titles != expected || v.StartupStep != TCPComm::ConnectedStep;
+        differing += Snapshot(*window) != first;
+        if (cycle == 10)
+            residentAt10 = ResidentKilobytes();
+        // The program's event loop deletes the sockets closed with deleteLater; the
+        // processEvents spin of this test does not, so it is done here.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    const long residentAt100 = ResidentKilobytes();
+    RecordProperty("resident_growth_kb", static_cast<int>(residentAt100 - residentAt10));
+    RecordProperty("cycles_ms", static_cast<int>(clock.elapsed()));
+    EXPECT_EQ(withoutStartup, 0);
+    EXPECT_EQ(differing, 0) << Snapshot(*window) << "\nfirst: " << first;
+    EXPECT_EQ(sim.server.PanelCount(), 1);
+    EXPECT_LT(residentAt100 - residentAt10, 512) << "kB grown over 90 reconnections";
+    EXPECT_LT(clock.elapsed(), 30000);
+    // The log holds the records of device data and channel attributes received, nothing else.
+    for (const std::string& line : LogEntries(dir.path().toStdString()))
+        ASSERT_TRUE(OfKind(line, {"Device IDs Starting with", "InChan Starting with"})) << line;
+}
+
+TEST(StalledServer, FaderMovesNeitherBlockTheWindowNorQueueWithoutBound) {
+    // A server that accepts and then reads nothing: its socket takes one byte into its
+    // own buffer, its kernel buffer is made small, and the panel's writes pile up.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket* peer = nullptr;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        peer = server.nextPendingConnection();
+        peer->setReadBufferSize(1);
+        peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    });
+
+    QTemporaryDir dir;
+    Variables v;
+    ProgramSetup(v, dir.path().toStdString());
+    ErrorLog log(v.AppPath);
+    frmMain window(v, log);
+    window.show();
+    window.activateWindow();
+    v.IPAddress = "127.0.0.1";
+    v.IPPort = server.serverPort();
+    v.FaderDeviceID[0] = 7;
+    window.Link().ConnectToServer();
+    ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected && peer != nullptr; }));
+
+    // The largest gap between ticks of a 10 ms timer. Time spent waiting for a processor
+    // that other programs hold is not the panel blocking, so it is taken off each gap.
+    QElapsedTimer sinceTick;
+    qint64 largestGap = 0;
+    qint64 largestWallGap = 0;
+    long long waitedBefore = -1;
+    int ticks = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(10);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const long long waited = RunQueueWaitNs();
+        if (ticks++ > 0) {
+            const qint64 wall = sinceTick.elapsed();
+            largestWallGap = std::max(largestWallGap, wall);
+            const qint64 preempted =
+                waited >= 0 && waitedBefore >= 0 ? (waited - waitedBefore) / 1000000 : 0;
+            largestGap = std::max(largestGap, wall - preempted);
+        }
+        waitedBefore = waited;
+        sinceTick.restart();
+    });
+    heartbeat.start();
+
+    QSlider* slider = window.Strip(0).sliGain;
+    slider->setFocus();
+    const long residentBefore = ResidentKilobytes();
+    long residentPeak = residentBefore;
+    // Besides the moves, large messages on the same write path fill every buffer on the
+    // way quickly, so that the adapter's own queue reaches its limit within the run.
+    const Bytes bulk(64 * 1024, 0x7F);
+    long long offered = 0;
+    int moves = 0;
+    QElapsedTimer run;
+    run.start();
+    while (run.elapsed() < 5000) {
+        QTest::keyClick(slider, moves % 2 == 0 ? Qt::Key_PageUp : Qt::Key_PageDown);
+        ++moves;
+        window.Link().SendToSwitcher(bulk);
+        offered += static_cast<long long>(bulk.size());
+        QTest::qWait(3);
+        residentPeak = std::max(residentPeak, ResidentKilobytes());
+    }
+    heartbeat.stop();
+    RecordProperty("largest_gap_ms", static_cast<int>(largestGap));
+    RecordProperty("largest_wall_gap_ms", static_cast<int>(largestWallGap));
+    RecordProperty("resident_growth_kb", static_cast<int>(residentPeak - residentBefore));
+    RecordProperty("offered_mb", static_cast<int>(offered >> 20));
+    RecordProperty("moves", moves);
+
+    EXPECT_GT(ticks, 200);
+    EXPECT_LE(largestGap, 100) << "ms without an event-loop pass (" << largestWallGap
+                               << " ms by the clock)";
+    EXPECT_TRUE(v.SocketConnected);
+    EXPECT_GT(offered, 64LL * 1024 * 1024) << "too little offered to reach the limit";
+    EXPECT_LT(residentPeak - residentBefore, 24 * 1024) << "kB grown while " << offered
+                                                        << " bytes were offered";
+
+    // The server reads again: the first thing it gets is the first fader move.
+    QByteArray received;
+    QObject::connect(peer, &QTcpSocket::readyRead, [&] { received += peer->readAll(); });
+    peer->setReadBufferSize(0);
+    received += peer->readAll();
+    ASSERT_TRUE(WaitUntil([&] { return received.size() >= 12; }));
+    EXPECT_EQ(static_cast<std::uint8_t>(received[0]), 0xE3) << "a gain change";
+    EXPECT_GT(moves, 100);
+}
+
+TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply) {
+    LoopbackServer server;
+    QTemporaryDir dir;
+    Variables v;
+    ProgramSetup(v, dir.path().toStdString());
+    ErrorLog log(v.AppPath);
+    frmMain window(v, log);
+    window.show();
+    v.IPAddress = "127.0.0.1";
+    v.IPPort = server.Port();
+    v.FaderDeviceID[0] = 5;
+    v.FaderSource[0] = 5; // input 5
+    window.Link().ConnectToServer();
+    ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
+    ASSERT_TRUE(server.WaitForConnection());
+    ASSERT_NE(window.Strip(0).cmdOn->BackgroundColour(), OnColour);
+
+    std::mt19937 random(20261208);
+    Bytes noise(1 << 20);
+    for (std::uint8_t& b : noise)
+        b = static_cast<std::uint8_t>(random() & 0xFF);
+    server.Send(noise);
+    // Input 5 on at every console; then an input name table of three names.
+    server.Send(HexToBytes("D6 7F 00 01 04 00 7F 7F 01 03 FF"));
+    FrameWriter names(wire::AlphaTable);
+    names.Byte(wire::InputNameTable).Byte(4).Value14(3).Value14(0);
+    for (const char* name : {"MIC1", "MIC2", "CD 1"}) {
+        for (int c = 0; c < 4; ++c)
+            names.Byte(name[c]);
+        names.Value14(0);
+    }
+    server.Send(names.Finish());
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return v.InputNames.size() == 3 && v.ReceiveBuffer.empty(); }, 60000))
+        << v.ReceiveBuffer.size() << " bytes still waiting";
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_EQ(window.Strip(0).cmdOn->BackgroundColour(), OnColour);
+    EXPECT_EQ(v.FaderOnState[0], 1);
+    EXPECT_EQ(v.InputNames[0], "MIC1");
+    EXPECT_EQ(v.InputNames[2], "CD 1");
+    EXPECT_EQ(v.InputCount, 3);
+
+    // Only what the decoder and the handlers report of broken input; nothing that escaped
+    // them, and nothing about the log itself.
+    const std::vector<std::string> entries = LogEntries(dir.path().toStdString());
+    for (const std::string& line : entries)
+        ASSERT_TRUE(OfKind(line, {"Error Processing Command", "Error Processing Alpha Table",
+                                  "Error Processing Crosspoint map", "Error Receiving Device ID Info",
+                                  "Check Sum Error", "Device IDs Starting with", "InChan Starting with",
+                                  "Error Receiving Input Channel Attributes",
+                                  "Error Processing Switcher Type", "Error Receiving Channel On Off",
+                                  "Error Receiving Opto Relay States", "Error Processing Type Request"}))
+            << line;
+    RecordProperty("log_entries", static_cast<int>(entries.size()));
+}
