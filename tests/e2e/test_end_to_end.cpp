@@ -1,0 +1,238 @@
+// The real panel against the real simulator over loopback TCP: the whole start-up
+// sequence, operator actions that come back from the switcher as tallies, a switcher
+// that dies and comes back on the same port, and two panels sharing one switcher.
+
+#include "SimulatorProcess.h"
+
+#include "FrameWriter.h"
+#include "Protocol.h"
+#include "frmMain.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+namespace orl {
+namespace {
+
+using test::RawPanel;
+using test::SimulatorProcess;
+using test::WaitUntil;
+
+// The demo's configuration: three faders on devices 1 to 3 (MIC 1 to MIC 3), console 1,
+// buses 1 to 3, and a relay toggle, a relay pulse and an opto toggle button.
+void WriteConfiguration(const QString& folder, quint16 port) {
+    std::ofstream ini((folder + "/orlntpnl.ini").toStdString(), std::ios::binary);
+    const std::string lines[] = {
+        "[CONFIGURATION]", "SETUP", "IP Address=127.0.0.1", "IP Port=" + std::to_string(port),
+        "CONFIG", "Program Bus=1", "OffLine Bus=2", "Cue Bus=3", "IFB Source=4", "Console=1",
+        "Fader Count=3", "Device ID 1=1", "Source 1=1", "Device ID 2=2", "Source 2=2",
+        "Device ID 3=3", "Source 3=3", "Panel Mode=0", "Stay On Top=No",
+        "Enable Source Select=Yes", "Display Button Panel=Yes",
+        "Button1_Type=1000", "Button1_Label=Relay Toggle", "Button1_Channel1=1",
+        "Button1_Channel2=16383", "Button2_Type=1002", "Button2_Label=Relay Pulse",
+        "Button2_Channel1=2", "Button2_Channel2=16383", "Button3_Type=1100",
+        "Button3_Label=Opto Toggle", "Button3_Channel1=3", "Button3_Channel2=16383",
+    };
+    for (const std::string& line : lines)
+        ini << line << "\r\n";
+}
+
+// One panel program: its folder, state, error log and main window.
+struct Panel {
+    explicit Panel(quint16 port) {
+        WriteConfiguration(dir.path(), port);
+        window = std::make_unique<frmMain>(v, log);
+        window->Form_Load(dir.path().toStdString());
+        window->show();
+    }
+    QString Title() const { return window->windowTitle(); }
+    bool Connected() const { return Title() == "ORL Console - Connected"; }
+
+    // Ticks the poll by hand, as fast as the switcher answers, until the start-up
+    // sequence is complete (tmrPoll keeps running too; both only move the sequence on).
+    bool StartUp(int maxTicks = 40) {
+        for (int tick = 0; tick < maxTicks && !Connected(); ++tick) {
+            window->Link().PollTick();
+            WaitUntil([&] {
+                return v.SocketConnected && v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0;
+            }, 1000);
+        }
+        return Connected();
+    }
+    const FaderStrip& Strip(int i) const { return window->Strip(i); }
+    std::vector<int> DevicesOnBus(int bus) const {
+        if (!v.CrosspointMap.Contains(bus - 1))
+            return {};
+        const CrosspointRecord& record = v.CrosspointMap[bus - 1];
+        const int count = record.Words[CrosspointRecord::BusInfoWord] >> 8;
+        return std::vector<int>(record.Words.begin(), record.Words.begin() + count);
+    }
+
+    QTemporaryDir dir;
+    Variables v;
+    ErrorLog log{v.AppPath};
+    std::unique_ptr<frmMain> window;
+};
+
+TEST(EndToEnd, StartsUpAndShowsTheSwitcher) {
+    SimulatorProcess sim;
+    ASSERT_NE(sim.Port(), 0);
+    Panel panel(sim.Port());
+    EXPECT_EQ(panel.Title(), "ORL Console - Disconnected");
+    QElapsedTimer startup;
+    startup.start();
+    ASSERT_TRUE(panel.StartUp()) << panel.Title().toStdString();
+    std::printf("[ measure  ] start-up to Connected with hand-ticked polls: %lld ms\n",
+                static_cast<long long>(startup.elapsed()));
+    EXPECT_EQ(panel.v.StartupStep, 8);
+
+    EXPECT_EQ(panel.v.InputCount, 32);
+    EXPECT_EQ(panel.v.ConsoleNames[0], "AIR 1   ");
+    EXPECT_EQ(panel.v.InputChannels[0].OnOpto, 0); // MIC 1's on-air light
+    EXPECT_EQ(panel.v.RelayStates.size(), 64u);
+    struct Expected {
+        const char* source;
+        Colour on, off, pgm;
+    };
+    const Expected strips[] = {
+        {"MIC 1    [0001]", OnColour, IdleColour, ActiveColour},  // on, on air
+        {"MIC 2    [0002]", IdleColour, ActiveColour, ActiveColour}, // off, on air
+        {"MIC 3    [0003]", IdleColour, ActiveColour, IdleColour},
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const FaderStrip& s = panel.Strip(i);
+        EXPECT_EQ(s.cmbSource->count(), 33);
+        EXPECT_EQ(s.cmbSource->currentText().toStdString(), strips[i].source);
+        EXPECT_EQ(s.cmdOn->BackgroundColour(), strips[i].on);
+        EXPECT_EQ(s.cmdOff->BackgroundColour(), strips[i].off);
+        EXPECT_EQ(s.cmdBtn1->BackgroundColour(), strips[i].pgm);
+        EXPECT_EQ(s.cmdBtn2->BackgroundColour(), IdleColour);
+        EXPECT_EQ(s.lblGain->text().toStdString(), "  0db");
+    }
+}
+
+TEST(EndToEnd, OperatorActionsComeBackFromTheSwitcher) {
+    SimulatorProcess sim;
+    ASSERT_NE(sim.Port(), 0);
+    Panel panel(sim.Port());
+    ASSERT_TRUE(panel.StartUp());
+    const FaderStrip& strip2 = panel.Strip(1);
+    const FaderStrip& strip3 = panel.Strip(2);
+
+    // ON lights at once; put the display back to OFF before any report can arrive, and
+    // the switcher's report lights ON again.
+    QTest::mouseClick(strip2.cmdOn, Qt::LeftButton);
+    panel.window->SetStripButtonColour(1, StripButton::On, IdleColour);
+    panel.window->SetStripButtonColour(1, StripButton::Off, ActiveColour);
+    panel.v.FaderOnState[1] = 0;
+    EXPECT_TRUE(WaitUntil([&] { return strip2.cmdOn->BackgroundColour() == OnColour; }));
+    EXPECT_EQ(strip2.cmdOff->BackgroundColour(), IdleColour);
+    EXPECT_EQ(panel.v.FaderOnState[1], 1);
+
+    // PGM: the tally follows the switcher's crosspoint map of bus 1.
+    QTest::mouseClick(strip3.cmdBtn1, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return panel.DevicesOnBus(1) == std::vector<int>{1, 2, 3}; }));
+    EXPECT_EQ(strip3.cmdBtn1->BackgroundColour(), ActiveColour);
+    QTest::mouseClick(strip3.cmdBtn1, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return panel.DevicesOnBus(1) == std::vector<int>{1, 2}; }));
+    EXPECT_EQ(strip3.cmdBtn1->BackgroundColour(), IdleColour);
+
+    // A source picked on strip 3 comes back as device 3's source.
+    strip3.cmbSource->setCurrentIndex(9);
+    emit strip3.cmbSource->activated(9);
+    EXPECT_TRUE(WaitUntil([&] { return panel.v.DeviceIDs[3].Source == 8; }));
+    EXPECT_EQ(strip3.cmbSource->currentText().toStdString(), "CD 1     [0009]");
+    EXPECT_EQ(panel.v.FaderSource[2], 9);
+
+    // A gain move is stored by the switcher: a second client reads it back.
+    strip3.sliGain->setValue(-900);
+    RawPanel reader(sim.Port());
+    ASSERT_TRUE(reader.Handshake());
+    reader.Send(FrameWriter(wire::InfoRequest).Value28(0).Value14(256).Value14(1).Value14(3).Finish());
+    const auto device = reader.NextOf(wire::DeviceIDInfo);
+    ASSERT_TRUE(device);
+    ASSERT_EQ(device->size(), 21u);
+    EXPECT_EQ((*device)[13] + 128 * (*device)[14], 900); // word 3: the gain
+
+    // User buttons light only from the switcher's state reports.
+    ColourButton* toggle = panel.window->UserButton(0);
+    ColourButton* pulse = panel.window->UserButton(1);
+    ColourButton* opto = panel.window->UserButton(2);
+    EXPECT_EQ(toggle->BackgroundColour(), IdleColour);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return toggle->BackgroundColour() == ActiveColour; }));
+    EXPECT_EQ(panel.v.RelayStates[0], 1);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return toggle->BackgroundColour() == IdleColour; }));
+
+    QTest::mouseClick(pulse, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return pulse->BackgroundColour() == ActiveColour; }));
+    EXPECT_TRUE(WaitUntil([&] { return pulse->BackgroundColour() == IdleColour; }));
+
+    QTest::mouseClick(opto, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return opto->BackgroundColour() == ActiveColour; }));
+    EXPECT_EQ(panel.v.OptoStates[2], 1);
+}
+
+TEST(EndToEnd, ReconnectsAndStartsOverWhenTheSwitcherComesBack) {
+    auto sim = std::make_unique<SimulatorProcess>();
+    const quint16 port = sim->Port();
+    ASSERT_NE(port, 0);
+    Panel panel(port);
+    ASSERT_TRUE(panel.StartUp());
+    QTest::mouseClick(panel.Strip(1).cmdOn, Qt::LeftButton); // MIC 2 on in this switcher
+    ASSERT_TRUE(WaitUntil([&] { return panel.Strip(1).cmdOn->BackgroundColour() == OnColour; }));
+
+    sim->Process().kill();
+    sim->Process().waitForFinished(5000);
+    EXPECT_TRUE(WaitUntil([&] { return panel.Title() == "ORL Console - Disconnected"; }));
+    EXPECT_EQ(panel.v.StartupStep, 0);
+    panel.window->Link().PollTick(); // a connection attempt that nobody answers
+    EXPECT_FALSE(WaitUntil([&] { return panel.v.SocketConnected; }, 300));
+
+    sim = std::make_unique<SimulatorProcess>(QStringList{}, port);
+    ASSERT_EQ(sim->Port(), port) << sim->FirstLine().toStdString();
+    ASSERT_TRUE(panel.StartUp()) << panel.Title().toStdString();
+    // The new switcher has MIC 2 off: the repeated start-up sequence shows it.
+    EXPECT_EQ(panel.Strip(1).cmdOn->BackgroundColour(), IdleColour);
+    EXPECT_EQ(panel.Strip(1).cmdOff->BackgroundColour(), ActiveColour);
+    EXPECT_EQ(panel.Strip(0).cmdOn->BackgroundColour(), OnColour);
+}
+
+TEST(EndToEnd, TwoPanelsSeeEachOthersActions) {
+    SimulatorProcess sim;
+    ASSERT_NE(sim.Port(), 0);
+    Panel a(sim.Port());
+    Panel b(sim.Port());
+    ASSERT_TRUE(a.StartUp());
+    ASSERT_TRUE(b.StartUp());
+
+    QTest::mouseClick(a.Strip(2).cmdOn, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return b.Strip(2).cmdOn->BackgroundColour() == OnColour; }));
+    EXPECT_EQ(b.Strip(2).cmdOff->BackgroundColour(), IdleColour);
+    QTest::mouseClick(a.Strip(0).cmdOff, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return b.Strip(0).cmdOff->BackgroundColour() == ActiveColour; }));
+
+    QTest::mouseClick(a.Strip(2).cmdBtn2, Qt::LeftButton); // OFFLN: bus 2
+    EXPECT_TRUE(WaitUntil([&] { return b.Strip(2).cmdBtn2->BackgroundColour() == ActiveColour; }));
+    EXPECT_EQ(b.v.FaderOnOffline[2], true);
+
+    a.Strip(1).cmbSource->setCurrentIndex(13);
+    emit a.Strip(1).cmbSource->activated(13);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return b.Strip(1).cmbSource->currentText().toStdString() == "PHONE 1  [0013]"; }));
+    EXPECT_EQ(b.v.FaderSource[1], 13);
+
+    QTest::mouseClick(a.window->UserButton(0), Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return b.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
+    EXPECT_TRUE(WaitUntil([&] { return a.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
+}
+
+} // namespace
+} // namespace orl
