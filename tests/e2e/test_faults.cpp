@@ -70,9 +70,11 @@ std::string Snapshot(frmMain& window) {
     out << window.windowTitle().toStdString();
     for (int i = 0; i < window.StripCount(); ++i) {
         const FaderStrip& s = window.Strip(i);
-        out << " | " << s.cmbSource->currentText().toStdString() << " on=" << s.cmdOn->BackgroundColour()
-            << " off=" << s.cmdOff->BackgroundColour() << " pgm=" << s.cmdBtn1->BackgroundColour()
-            << " offln=" << s.cmdBtn2->BackgroundColour() << " cue=" << s.cmdBtn3->BackgroundColour()
+        out << " | " << s.cmbSource->currentText().toStdString()
+            << " on=" << s.cmdOn->BackgroundColour() << " off=" << s.cmdOff->BackgroundColour()
+            << " pgm=" << s.cmdBtn1->BackgroundColour()
+            << " offln=" << s.cmdBtn2->BackgroundColour()
+            << " cue=" << s.cmdBtn3->BackgroundColour()
             << " gain=" << s.lblGain->text().toStdString();
     }
     return out.str();
@@ -185,7 +187,8 @@ TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
         EXPECT_EQ(v.StartupStep, 0);
         window->Link().PollTick(); // the tick that finds no connection reconnects
         ASSERT_TRUE(RunUntilConnected()) << "cycle " << cycle << ": " << Snapshot(*window);
-        const std::vector<std::string> expected{CaptionDisconnected, CaptionWaiting, CaptionConnected};
+        const std::vector<std::string> expected{CaptionDisconnected, CaptionWaiting,
+                                                CaptionConnected};
         withoutStartup += titles != expected || v.StartupStep != TCPComm::ConnectedStep;
         differing += Snapshot(*window) != first;
         if (cycle == 10)
@@ -286,8 +289,8 @@ TEST(StalledServer, FaderMovesNeitherBlockTheWindowNorQueueWithoutBound) {
                                << " ms by the clock)";
     EXPECT_TRUE(v.SocketConnected);
     EXPECT_GT(offered, 64LL * 1024 * 1024) << "too little offered to reach the limit";
-    EXPECT_LT(residentPeak - residentBefore, 24 * 1024) << "kB grown while " << offered
-                                                        << " bytes were offered";
+    EXPECT_LT(residentPeak - residentBefore, 24 * 1024)
+        << "kB grown while " << offered << " bytes were offered";
 
     // The server reads again: the first thing it gets is the first fader move.
     QByteArray received;
@@ -334,8 +337,8 @@ TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply)
 
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(WaitUntil(
-        [&] { return v.InputNames.size() == 3 && v.ReceiveBuffer.empty(); }, 60000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return v.InputNames.size() == 3 && v.ReceiveBuffer.empty(); }, 60000))
         << v.ReceiveBuffer.size() << " bytes still waiting";
     EXPECT_LT(clock.elapsed(), 20000);
     EXPECT_EQ(window.Strip(0).cmdOn->BackgroundColour(), OnColour);
@@ -348,12 +351,13 @@ TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply)
     // them, and nothing about the log itself.
     const std::vector<std::string> entries = LogEntries(dir.path().toStdString());
     for (const std::string& line : entries)
-        ASSERT_TRUE(OfKind(line, {"Error Processing Command", "Error Processing Alpha Table",
-                                  "Error Processing Crosspoint map", "Error Receiving Device ID Info",
-                                  "Check Sum Error", "Device IDs Starting with", "InChan Starting with",
-                                  "Error Receiving Input Channel Attributes",
-                                  "Error Processing Switcher Type", "Error Receiving Channel On Off",
-                                  "Error Receiving Opto Relay States", "Error Processing Type Request"}))
+        ASSERT_TRUE(
+            OfKind(line, {"Error Processing Command", "Error Processing Alpha Table",
+                          "Error Processing Crosspoint map", "Error Receiving Device ID Info",
+                          "Check Sum Error", "Device IDs Starting with", "InChan Starting with",
+                          "Error Receiving Input Channel Attributes",
+                          "Error Processing Switcher Type", "Error Receiving Channel On Off",
+                          "Error Receiving Opto Relay States", "Error Processing Type Request"}))
             << line;
     RecordProperty("log_entries", static_cast<int>(entries.size()));
 }
