@@ -43,7 +43,9 @@ Bytes NameTableFrame(int table, const std::vector<std::string>& names, int first
     for (int h = 0; h < records; ++h) {
         const std::string& name = names[static_cast<std::size_t>(h)];
         for (int c = 0; c < NameLength; ++c)
-            writer.Byte(c < static_cast<int>(name.size()) ? static_cast<unsigned char>(name[static_cast<std::size_t>(c)]) : ' ');
+            writer.Byte(c < static_cast<int>(name.size())
+                            ? static_cast<unsigned char>(name[static_cast<std::size_t>(c)])
+                            : ' ');
         writer.Value14(h);
     }
     return writer.Finish();
@@ -106,7 +108,9 @@ Bytes InputChannelAttributesFrame(const SwitcherModel& model, int first, int cou
     const auto& channels = model.InputChannels();
     const int records = ItemsFrom(first, count, static_cast<int>(channels.size()));
     FrameWriter writer(wire::InformationReply);
-    writer.Value14(wire::InputChannelAttributes).Value14(records).Value14(std::clamp(first, 0, NoValue));
+    writer.Value14(wire::InputChannelAttributes)
+        .Value14(records)
+        .Value14(std::clamp(first, 0, NoValue));
     for (int i = first; i < first + records; ++i) {
         const InputChannel& channel = channels[static_cast<std::size_t>(i)];
         writer.Byte(ChannelAttributeWords);

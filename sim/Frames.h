@@ -89,8 +89,8 @@ std::optional<CrosspointCommand> ReadCrosspointChange(const Bytes& frame); // 33
 // (code, first argument, second argument as one byte, 0).
 struct ShortTake {
     int code = 0;
-    int field1 = 0;  // opto change: channel; simple take: first argument
-    int field2 = 0;  // opto change: value (14-bit); simple take: second argument
+    int field1 = 0; // opto change: channel; simple take: first argument
+    int field2 = 0; // opto change: value (14-bit); simple take: second argument
 };
 std::optional<ShortTake> ReadOptoChange(const Bytes& frame);
 std::optional<ShortTake> ReadSimpleTake(const Bytes& frame);

@@ -23,15 +23,18 @@ bool ParseOptions(const QStringList& arguments, Options& options, std::string& e
         "to every panel, \"relay N on|off\" and \"opto N on|off\" change a state, \"panels\"\n"
         "counts the connected panels, \"quit\" stops.");
     parser.addHelpOption();
-    const QCommandLineOption port("port", "TCP port on 127.0.0.1 (0 picks a free one).", "N", "1250");
+    const QCommandLineOption port("port", "TCP port on 127.0.0.1 (0 picks a free one).", "N",
+                                  "1250");
     const QCommandLineOption inputs("inputs", "Number of inputs.", "N", "32");
     const QCommandLineOption consoles("consoles", "Number of consoles.", "N", "8");
     const QCommandLineOption buses("buses", "Number of buses.", "N", "16");
     const QCommandLineOption relays("relays", "Number of relays.", "N", "64");
     const QCommandLineOption optos("optos", "Number of optos.", "N", "64");
     const QCommandLineOption quiet("quiet", "No trace of the messages.");
-    const QCommandLineOption burst("burst", "Send N channel on/off reports to each panel after its handshake.", "N", "0");
-    const QCommandLineOption burstAfter("burst-after-ms", "Delay of that burst after the handshake.", "MS", "1000");
+    const QCommandLineOption burst(
+        "burst", "Send N channel on/off reports to each panel after its handshake.", "N", "0");
+    const QCommandLineOption burstAfter("burst-after-ms",
+                                        "Delay of that burst after the handshake.", "MS", "1000");
     parser.addOptions({port, inputs, consoles, buses, relays, optos, quiet, burst, burstAfter});
     if (!parser.parse(arguments)) {
         error = parser.errorText().toStdString();

@@ -13,7 +13,7 @@ struct Options {
     int port = 1250; // 0 picks a free port
     SwitcherSize size;
     bool quiet = false;
-    int burstCount = 0;     // channel reports sent to each panel after its handshake
+    int burstCount = 0; // channel reports sent to each panel after its handshake
     int burstAfterMs = 1000;
 };
 

@@ -17,7 +17,8 @@ namespace {
 constexpr int RelayPulseMs = 300;
 
 QByteArray ToQt(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 } // namespace
@@ -111,8 +112,7 @@ void SimulatorServer::Send(Connection& to, const Bytes& frame) {
 
 void SimulatorServer::SendToAll(const Bytes& frame) {
     if (!trace_.Quiet())
-        trace_.Line("-> all (" + std::to_string(connections_.size()) + ") " +
-                    DescribeFrame(frame));
+        trace_.Line("-> all (" + std::to_string(connections_.size()) + ") " + DescribeFrame(frame));
     const QByteArray data = ToQt(frame);
     for (auto& [id, connection] : connections_)
         connection->socket->write(data);
@@ -141,7 +141,8 @@ std::string SimulatorServer::Command(const std::string& line) {
         words >> count;
         if (!(words >> console))
             console = 1;
-        if (count < 0 || count > 10000000 || console < 1 || console > switcher_.Model().Size().consoles)
+        if (count < 0 || count > 10000000 || console < 1 ||
+            console > switcher_.Model().Size().consoles)
             return "usage: burst N [console], N up to 10000000";
         SendBurst(static_cast<int>(count), static_cast<int>(console - 1));
         return "burst " + std::to_string(count) + " sent to " + std::to_string(PanelCount()) +

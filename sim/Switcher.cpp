@@ -113,8 +113,7 @@ void Switcher::AnswerInfoRequest(const Bytes& message, Outcome& outcome) {
     }
     if (asked(unknown1, request->word1, wire::RequestRelayStates)) {
         text << " relay states";
-        outcome.replies.push_back(
-            StateTableFrame(wire::RelayTable, model_.Relays(), first, count));
+        outcome.replies.push_back(StateTableFrame(wire::RelayTable, model_.Relays(), first, count));
     }
     if (asked(unknown1, request->word1, wire::RequestOptoStates)) {
         text << " opto states";
@@ -179,8 +178,7 @@ void Switcher::ApplyGain(const Bytes& message, Outcome& outcome) {
     }
     constexpr int GainParameter = 20;
     outcome.text = "E3 gain: parameter " + std::to_string(command->parameter) + ", device " +
-                   std::to_string(command->deviceID) + ", value " +
-                   std::to_string(command->value);
+                   std::to_string(command->deviceID) + ", value " + std::to_string(command->value);
     if (command->parameter == GainParameter && model_.SetGain(command->deviceID, command->value))
         outcome.text += " (stored)";
     else
@@ -193,10 +191,10 @@ void Switcher::ApplySource(const Bytes& message, Outcome& outcome) {
         outcome.text = IgnoredText("D3 source change");
         return;
     }
-    outcome.text = "D3 source change: device " + std::to_string(command->deviceID) + " to " +
-                   (command->source < model_.Size().inputs
-                        ? "input " + std::to_string(command->source + 1)
-                        : std::string("none"));
+    outcome.text =
+        "D3 source change: device " + std::to_string(command->deviceID) + " to " +
+        (command->source < model_.Size().inputs ? "input " + std::to_string(command->source + 1)
+                                                : std::string("none"));
     if (model_.SetSource(command->deviceID, command->source))
         outcome.reports.push_back(SingleDeviceFrame(model_, command->deviceID));
     else
@@ -209,7 +207,8 @@ void Switcher::ApplyTake(const Bytes& message, Outcome& outcome) {
     else if (message.size() == ShortTakeLength)
         ApplyShortTake(message, outcome);
     else
-        outcome.text = "FE take of " + std::to_string(message.size()) + " bytes: not known, ignored";
+        outcome.text =
+            "FE take of " + std::to_string(message.size()) + " bytes: not known, ignored";
 }
 
 void Switcher::ApplyCrosspoint(const Bytes& message, Outcome& outcome) {
@@ -221,8 +220,8 @@ void Switcher::ApplyCrosspoint(const Bytes& message, Outcome& outcome) {
     // Both bus-button modes carry the 2048 and 1024 bits; 36 assigns, 32 removes.
     const int action = command->mode & ~(wire::CrosspointModeBit | wire::CrosspointAssignFlag);
     if (action != wire::CrosspointAssign && action != wire::CrosspointRemove) {
-        outcome.text = "FE crosspoint change: mode " + std::to_string(command->mode) +
-                       " not known, ignored";
+        outcome.text =
+            "FE crosspoint change: mode " + std::to_string(command->mode) + " not known, ignored";
         return;
     }
     const bool assign = action == wire::CrosspointAssign;
@@ -266,7 +265,9 @@ void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
         const bool on = code->code != wire::RelayOff;
         outcome.text = "FE relay change " + std::to_string(code->code) + ": relay " +
                        std::to_string(relay + 1) +
-                       (code->code == wire::RelayPulse ? " pulse" : on ? " on" : " off");
+                       (code->code == wire::RelayPulse ? " pulse"
+                        : on                           ? " on"
+                                                       : " off");
         if (!model_.SetRelay(relay, on)) {
             outcome.text += " (no such relay)";
             return;

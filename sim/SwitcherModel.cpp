@@ -17,12 +17,18 @@ struct InputGroup {
 
 // One studio's worth of inputs; a larger switcher numbers the rest plainly.
 constexpr std::array<InputGroup, 8> StudioInputs = {{
-    {"MIC", 8}, {"CD", 4}, {"PHONE", 4}, {"LINE", 6}, {"REMOTE", 4}, {"SAT", 2}, {"NET", 2},
+    {"MIC", 8},
+    {"CD", 4},
+    {"PHONE", 4},
+    {"LINE", 6},
+    {"REMOTE", 4},
+    {"SAT", 2},
+    {"NET", 2},
     {"TAPE", 2},
 }};
 
-constexpr std::array<std::string_view, 8> StudioConsoles = {
-    "AIR 1", "AIR 2", "PROD 1", "PROD 2", "NEWS", "SPORTS", "EDIT 1", "EDIT 2"};
+constexpr std::array<std::string_view, 8> StudioConsoles = {"AIR 1", "AIR 2",  "PROD 1", "PROD 2",
+                                                            "NEWS",  "SPORTS", "EDIT 1", "EDIT 2"};
 
 std::string Padded(std::string name) {
     name.resize(NameLength, ' ');
@@ -61,11 +67,9 @@ std::vector<std::string> MakeConsoleNames(int count) {
 }
 
 SwitcherModel::SwitcherModel(const SwitcherSize& size)
-    : size_(size),
-      inputNames_(MakeInputNames(size.inputs)),
+    : size_(size), inputNames_(MakeInputNames(size.inputs)),
       consoleNames_(MakeConsoleNames(size.consoles)),
-      inputChannels_(static_cast<std::size_t>(size.inputs)),
-      devices_(HighestDeviceID + 1),
+      inputChannels_(static_cast<std::size_t>(size.inputs)), devices_(HighestDeviceID + 1),
       devicesOfInput_(static_cast<std::size_t>(size.inputs)),
       channelOn_(static_cast<std::size_t>(size.inputs),
                  std::vector<std::uint8_t>(static_cast<std::size_t>(size.consoles), 0)),
@@ -80,7 +84,7 @@ SwitcherModel::SwitcherModel(const SwitcherSize& size)
         if (group == "MIC") {
             channel.onOpto = opto(i); // the on-air light of the microphone
         } else if (group == "CD") {
-            channel.onOpto = opto(32 + 2 * cdCount); // start pulse
+            channel.onOpto = opto(32 + 2 * cdCount);  // start pulse
             channel.offOpto = opto(33 + 2 * cdCount); // stop pulse
             ++cdCount;
         } else if (group == "PHONE" || group == "REMOTE") {
@@ -153,8 +157,9 @@ bool SwitcherModel::Assign(int bus, int deviceID, int source) {
     if (bus < 0 || bus >= size_.buses || !IsDeviceID(deviceID))
         return false;
     auto& entries = buses_[static_cast<std::size_t>(bus)];
-    const bool present = std::any_of(entries.begin(), entries.end(),
-                                     [&](const CrosspointEntry& e) { return e.deviceID == deviceID; });
+    const bool present = std::any_of(entries.begin(), entries.end(), [&](const CrosspointEntry& e) {
+        return e.deviceID == deviceID;
+    });
     if (present || static_cast<int>(entries.size()) >= MaxEntriesPerBus)
         return false;
     entries.push_back({deviceID, source >= 0 && source < size_.inputs ? source : NoValue});
@@ -165,8 +170,9 @@ bool SwitcherModel::Remove(int bus, int deviceID) {
     if (bus < 0 || bus >= size_.buses)
         return false;
     auto& entries = buses_[static_cast<std::size_t>(bus)];
-    const auto kept = std::remove_if(entries.begin(), entries.end(),
-                                     [&](const CrosspointEntry& e) { return e.deviceID == deviceID; });
+    const auto kept = std::remove_if(entries.begin(), entries.end(), [&](const CrosspointEntry& e) {
+        return e.deviceID == deviceID;
+    });
     const bool removed = kept != entries.end();
     entries.erase(kept, entries.end());
     return removed;

@@ -18,18 +18,18 @@ struct SwitcherSize {
     int optos = 64;
 };
 
-constexpr int NoValue = 16383;     // none, undefined or all
-constexpr int AllConsoles = 999;   // also means every console in a channel report
+constexpr int NoValue = 16383;   // none, undefined or all
+constexpr int AllConsoles = 999; // also means every console in a channel report
 constexpr int HighestDeviceID = 8192;
 constexpr int MaxEntriesPerBus = 64;
 constexpr int UnityGain = 1024;
 constexpr int ChannelOnStatus = 64;
-constexpr int NameLength = 8;      // every name of a name table has this many characters
+constexpr int NameLength = 8; // every name of a name table has this many characters
 
 struct Device {
     int source = NoValue; // 0-based input, or none
     int gain = UnityGain;
-    int status = 0;       // 64 = channel on
+    int status = 0; // 64 = channel on
 };
 
 struct InputChannel {
@@ -77,7 +77,7 @@ private:
     std::vector<std::string> consoleNames_;
     std::vector<InputChannel> inputChannels_;
     std::vector<Device> devices_;
-    std::vector<std::vector<int>> devicesOfInput_; // the device IDs working each input
+    std::vector<std::vector<int>> devicesOfInput_;     // the device IDs working each input
     std::vector<std::vector<std::uint8_t>> channelOn_; // [input][console]
     std::vector<std::vector<CrosspointEntry>> buses_;
     std::vector<std::uint8_t> relays_;

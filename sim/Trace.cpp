@@ -13,7 +13,9 @@ namespace {
 
 constexpr std::size_t MaxHexBytes = 40;
 
-std::string OnOff(int state) { return state == 1 ? "on" : "off"; }
+std::string OnOff(int state) {
+    return state == 1 ? "on" : "off";
+}
 
 std::string DescribeFields(const Bytes& frame) {
     std::ostringstream text;
@@ -28,8 +30,8 @@ std::string DescribeFields(const Bytes& frame) {
         const int length = reader.Byte();
         const int records = reader.Value14();
         const int first = reader.Value14();
-        text << "FC " << (table == wire::InputNameTable ? "input" : "console") << " names: "
-             << records << " of " << length << " characters, first " << first;
+        text << "FC " << (table == wire::InputNameTable ? "input" : "console")
+             << " names: " << records << " of " << length << " characters, first " << first;
         break;
     }
     case wire::CrosspointMap: {
@@ -98,7 +100,7 @@ std::string DescribeFields(const Bytes& frame) {
             const int console = reader.Value14();
             text << " input " << input + 1 << " console "
                  << (console == wire::None14 || console == 999 ? std::string("all")
-                                                                : std::to_string(console + 1))
+                                                               : std::to_string(console + 1))
                  << " " << OnOff(reader.Byte());
         }
         break;

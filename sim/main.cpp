@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     orl::sim::Trace trace(options.quiet);
     orl::sim::SimulatorServer server(switcher, trace, options);
     if (!server.Listen(static_cast<quint16>(options.port), error)) {
-        std::fprintf(stderr, "orl-switcher-sim: cannot listen on 127.0.0.1:%d: %s\n",
-                     options.port, error.c_str());
+        std::fprintf(stderr, "orl-switcher-sim: cannot listen on 127.0.0.1:%d: %s\n", options.port,
+                     error.c_str());
         return 1;
     }
     orl::sim::Trace::Always("listening on 127.0.0.1:" + std::to_string(server.Port()));

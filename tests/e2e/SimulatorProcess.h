@@ -79,7 +79,8 @@ public:
 
     bool Connected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
     void Send(const Bytes& bytes) {
-        socket_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        socket_.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qint64>(bytes.size()));
         socket_.flush();
     }
     void Send(std::string_view hex) { Send(HexToBytes(hex)); }

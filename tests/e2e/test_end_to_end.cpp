@@ -28,15 +28,39 @@ using test::WaitUntil;
 void WriteConfiguration(const QString& folder, quint16 port) {
     std::ofstream ini((folder + "/orlntpnl.ini").toStdString(), std::ios::binary);
     const std::string lines[] = {
-        "[CONFIGURATION]", "SETUP", "IP Address=127.0.0.1", "IP Port=" + std::to_string(port),
-        "CONFIG", "Program Bus=1", "OffLine Bus=2", "Cue Bus=3", "IFB Source=4", "Console=1",
-        "Fader Count=3", "Device ID 1=1", "Source 1=1", "Device ID 2=2", "Source 2=2",
-        "Device ID 3=3", "Source 3=3", "Panel Mode=0", "Stay On Top=No",
-        "Enable Source Select=Yes", "Display Button Panel=Yes",
-        "Button1_Type=1000", "Button1_Label=Relay Toggle", "Button1_Channel1=1",
-        "Button1_Channel2=16383", "Button2_Type=1002", "Button2_Label=Relay Pulse",
-        "Button2_Channel1=2", "Button2_Channel2=16383", "Button3_Type=1100",
-        "Button3_Label=Opto Toggle", "Button3_Channel1=3", "Button3_Channel2=16383",
+        "[CONFIGURATION]",
+        "SETUP",
+        "IP Address=127.0.0.1",
+        "IP Port=" + std::to_string(port),
+        "CONFIG",
+        "Program Bus=1",
+        "OffLine Bus=2",
+        "Cue Bus=3",
+        "IFB Source=4",
+        "Console=1",
+        "Fader Count=3",
+        "Device ID 1=1",
+        "Source 1=1",
+        "Device ID 2=2",
+        "Source 2=2",
+        "Device ID 3=3",
+        "Source 3=3",
+        "Panel Mode=0",
+        "Stay On Top=No",
+        "Enable Source Select=Yes",
+        "Display Button Panel=Yes",
+        "Button1_Type=1000",
+        "Button1_Label=Relay Toggle",
+        "Button1_Channel1=1",
+        "Button1_Channel2=16383",
+        "Button2_Type=1002",
+        "Button2_Label=Relay Pulse",
+        "Button2_Channel1=2",
+        "Button2_Channel2=16383",
+        "Button3_Type=1100",
+        "Button3_Label=Opto Toggle",
+        "Button3_Channel1=3",
+        "Button3_Channel2=16383",
     };
     for (const std::string& line : lines)
         ini << line << "\r\n";
@@ -58,9 +82,12 @@ struct Panel {
     bool StartUp(int maxTicks = 40) {
         for (int tick = 0; tick < maxTicks && !Connected(); ++tick) {
             window->Link().PollTick();
-            WaitUntil([&] {
-                return v.SocketConnected && v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0;
-            }, 1000);
+            WaitUntil(
+                [&] {
+                    return v.SocketConnected && v.PendingRequestMask1 == 0 &&
+                           v.PendingRequestMask2 == 0;
+                },
+                1000);
         }
         return Connected();
     }
@@ -100,7 +127,7 @@ TEST(EndToEnd, StartsUpAndShowsTheSwitcher) {
         Colour on, off, pgm;
     };
     const Expected strips[] = {
-        {"MIC 1    [0001]", OnColour, IdleColour, ActiveColour},  // on, on air
+        {"MIC 1    [0001]", OnColour, IdleColour, ActiveColour},     // on, on air
         {"MIC 2    [0002]", IdleColour, ActiveColour, ActiveColour}, // off, on air
         {"MIC 3    [0003]", IdleColour, ActiveColour, IdleColour},
     };
@@ -154,7 +181,8 @@ TEST(EndToEnd, OperatorActionsComeBackFromTheSwitcher) {
     strip3.sliGain->setValue(-900);
     RawPanel reader(sim.Port());
     ASSERT_TRUE(reader.Handshake());
-    reader.Send(FrameWriter(wire::InfoRequest).Value28(0).Value14(256).Value14(1).Value14(3).Finish());
+    reader.Send(
+        FrameWriter(wire::InfoRequest).Value28(0).Value14(256).Value14(1).Value14(3).Finish());
     const auto device = reader.NextOf(wire::DeviceIDInfo);
     ASSERT_TRUE(device);
     ASSERT_EQ(device->size(), 21u);
@@ -230,8 +258,10 @@ TEST(EndToEnd, TwoPanelsSeeEachOthersActions) {
     EXPECT_EQ(b.v.FaderSource[1], 13);
 
     QTest::mouseClick(a.window->UserButton(0), Qt::LeftButton);
-    EXPECT_TRUE(WaitUntil([&] { return b.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
-    EXPECT_TRUE(WaitUntil([&] { return a.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return b.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return a.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
 }
 
 } // namespace

@@ -24,7 +24,12 @@ using orl::test::SimulatorProcess;
 namespace {
 
 Bytes InfoRequest(std::int32_t word1, std::int32_t word2, int count, int first) {
-    return FrameWriter(orl::wire::InfoRequest).Value28(word1).Value14(word2).Value14(count).Value14(first).Finish();
+    return FrameWriter(orl::wire::InfoRequest)
+        .Value28(word1)
+        .Value14(word2)
+        .Value14(count)
+        .Value14(first)
+        .Finish();
 }
 
 bool ChecksumOK(const Bytes& frame) {
@@ -161,8 +166,8 @@ TEST(Simulator, AnswersEveryWholeTableInTheLayoutThePanelDecodes) {
                  kept.push_back({w[3], w[4], w[5]});
              }
              EXPECT_TRUE(r.ConsumedAllButChecksum());
-             EXPECT_EQ(kept[0], (std::vector<int>{16383, 0, 16383}));   // MIC 1: on-air light
-             EXPECT_EQ(kept[8], (std::vector<int>{16383, 32, 33}));     // CD 1: start, stop
+             EXPECT_EQ(kept[0], (std::vector<int>{16383, 0, 16383}));    // MIC 1: on-air light
+             EXPECT_EQ(kept[8], (std::vector<int>{16383, 32, 33}));      // CD 1: start, stop
              EXPECT_EQ(kept[12], (std::vector<int>{212, 16383, 16383})); // PHONE 1: IFB
          }},
         {"device data", 0, 256, 0xD9,
@@ -177,7 +182,9 @@ TEST(Simulator, AnswersEveryWholeTableInTheLayoutThePanelDecodes) {
              EXPECT_EQ(words, 4);
              EXPECT_EQ(bytes, 2);
              EXPECT_EQ(f.size(), 11u + 10 * 8193);
-             struct Seen { int source, gain, status; };
+             struct Seen {
+                 int source, gain, status;
+             };
              std::vector<Seen> devices;
              for (int d = 0; d < count; ++d) {
                  const int source = r.Value14();
@@ -281,15 +288,18 @@ TEST(Simulator, AppliesCommandsAndReportsThemToEveryPanel) {
         {"device 7 to source 3", "D3 01 01 00 05 07 00 02 00 00 10 FF",
          "D9 00 01 01 00 04 02 07 00 02 00 00 00 00 08 00 00 00 00 19 FF"},
         {"device 3 assigned to bus 1",
-         "FE 24 18 02 00 00 00 03 00 7F 7F 7F 7F 7F 7F 7F 04 00 00 00 00 00 00 00 08 00 08 00 08 00 08 5E FF",
+         "FE 24 18 02 00 00 00 03 00 7F 7F 7F 7F 7F 7F 7F 04 00 00 00 00 00 00 00 08 00 08 00 08 "
+         "00 08 5E FF",
          "F6 00 01 00 00 00 03 00 00 01 00 00 00 02 00 01 00 03 00 02 00 0D FF"},
         {"device 1 removed from bus 1",
-         "FE 20 18 00 00 00 00 01 00 7F 7F 7F 7F 7F 7F 7F 04 40 00 00 00 00 00 00 08 00 08 00 08 00 08 16 FF",
+         "FE 20 18 00 00 00 00 01 00 7F 7F 7F 7F 7F 7F 7F 04 40 00 00 00 00 00 00 08 00 08 00 08 "
+         "00 08 16 FF",
          "F6 00 01 00 00 00 02 00 00 02 00 01 00 03 00 02 00 0B FF"},
         {"relay 5 on (value field)", "FE 44 00 00 00 04 00 48 FF", "F7 28 01 00 04 00 01 2E FF"},
         {"relay 5 off", "FE 40 00 00 00 04 00 44 FF", "F7 28 01 00 04 00 00 2D FF"},
         {"opto 13 on (channel field)", "FE 64 00 0C 00 00 00 70 FF", "F7 1E 01 00 0C 00 01 2C FF"},
-        {"opto 13 off from an OFF button", "FE 60 00 0C 00 7F 7F 6A FF", "F7 1E 01 00 0C 00 00 2B FF"},
+        {"opto 13 off from an OFF button", "FE 60 00 0C 00 7F 7F 6A FF",
+         "F7 1E 01 00 0C 00 00 2B FF"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -308,7 +318,8 @@ TEST(Simulator, AppliesCommandsAndReportsThemToEveryPanel) {
     other.Send(InfoRequest(0, 256, 1, 7));
     const auto device = other.NextOf(0xD9);
     ASSERT_TRUE(device);
-    EXPECT_EQ(BytesToHex(*device), "D9 00 01 01 00 04 02 07 00 02 00 00 00 04 07 00 00 00 00 1C FF");
+    EXPECT_EQ(BytesToHex(*device),
+              "D9 00 01 01 00 04 02 07 00 02 00 00 00 04 07 00 00 00 00 1C FF");
 
     // A relay pulse is reported on, then off again a moment later.
     s.panel->Send("FE 48 00 00 00 01 00 49 FF");
@@ -337,21 +348,22 @@ TEST(Simulator, IgnoresMalformedMessagesAndSurvivesAMegabyteOfJunk) {
     Session s;
     ASSERT_TRUE(s.Open());
     const char* junk[] = {
-        "00 11 22",                                   // stray data bytes
-        "FF",                                         // a lone end byte
-        "F2 00 02 00 00 00 00 7F 7F 00 00 01 FF",     // checksum wrong
-        "F2 00 02 00 FF",                             // too short for a request
-        "D6 7F 00 7F 04 00 01 00 01 06 FF",           // 127 entries announced, one there
-        "D6 7F 00 01 04 00",                          // broken off by the next command
-        "FE 44 00 00 00 FF",                          // a take of no known length
-        "FE 44 00 00 00 7F 7F 42 FF",                 // relay 16384 does not exist
-        "FE 07 00 00 00 00 00 07 FF",                 // a take code nobody knows
-        "D3 01 01 00 05 7F 7F 00 00 00 05 FF",        // device 16383 does not exist
-        "E3 02 14 01 00 7F 7F 00 08 1D FF",           // neither does its gain
-        "81 09 01 0B FF",                             // type reply with a bad checksum
-        "D9 00 00 FF",                                // a switcher's frame sent back
-        "D6 7F 00 01 7F 7F 00 00 01 7F FF",           // input 16384
-        "FE 05 18 02 00 00 00 03 00 7F 7F 7F 7F 7F 7F 7F 04 00 00 00 00 00 00 00 08 00 08 00 08 00 08 3F FF", // crosspoint mode 3077
+        "00 11 22",                               // stray data bytes
+        "FF",                                     // a lone end byte
+        "F2 00 02 00 00 00 00 7F 7F 00 00 01 FF", // checksum wrong
+        "F2 00 02 00 FF",                         // too short for a request
+        "D6 7F 00 7F 04 00 01 00 01 06 FF",       // 127 entries announced, one there
+        "D6 7F 00 01 04 00",                      // broken off by the next command
+        "FE 44 00 00 00 FF",                      // a take of no known length
+        "FE 44 00 00 00 7F 7F 42 FF",             // relay 16384 does not exist
+        "FE 07 00 00 00 00 00 07 FF",             // a take code nobody knows
+        "D3 01 01 00 05 7F 7F 00 00 00 05 FF",    // device 16383 does not exist
+        "E3 02 14 01 00 7F 7F 00 08 1D FF",       // neither does its gain
+        "81 09 01 0B FF",                         // type reply with a bad checksum
+        "D9 00 00 FF",                            // a switcher's frame sent back
+        "D6 7F 00 01 7F 7F 00 00 01 7F FF",       // input 16384
+        "FE 05 18 02 00 00 00 03 00 7F 7F 7F 7F 7F 7F 7F 04 00 00 00 00 00 00 00 08 00 08 00 08 00 "
+        "08 3F FF", // crosspoint mode 3077
     };
     for (const char* bytes : junk) {
         SCOPED_TRACE(bytes);
@@ -375,7 +387,8 @@ TEST(Simulator, IgnoresMalformedMessagesAndSurvivesAMegabyteOfJunk) {
     s.panel->Send(InfoRequest(0, 256, 1, 4242));
     const auto marker = s.panel->NextOf(0xD9, 15000);
     ASSERT_TRUE(marker);
-    EXPECT_EQ(BytesToHex(Bytes(marker->begin(), marker->begin() + 9)), "D9 00 01 01 00 04 02 12 21");
+    EXPECT_EQ(BytesToHex(Bytes(marker->begin(), marker->begin() + 9)),
+              "D9 00 01 01 00 04 02 12 21");
     EXPECT_TRUE(s.sim.Running());
     RawPanel fresh(s.sim.Port());
     EXPECT_TRUE(fresh.Handshake());
@@ -407,9 +420,9 @@ TEST(Simulator, SizesControlLinesAndStopping) {
         ASSERT_TRUE(report);
         FrameReader r(*report, 3);
         EXPECT_EQ(r.Byte(), 1);
-        EXPECT_EQ(r.Value14(), k);      // inputs in turn
-        EXPECT_EQ(r.Value14(), 1);      // console 2
-        EXPECT_EQ(r.Byte(), 1);         // all off before: each switched on
+        EXPECT_EQ(r.Value14(), k); // inputs in turn
+        EXPECT_EQ(r.Value14(), 1); // console 2
+        EXPECT_EQ(r.Byte(), 1);    // all off before: each switched on
         EXPECT_TRUE(ChecksumOK(*report));
     }
     EXPECT_EQ(s.sim.ReadLine().toStdString(), "burst 5 sent to 1 panels");
