@@ -258,9 +258,15 @@ void frmSetup::Form_Load() {
         txtCue_->setText(Decimal(v_.CueBus));
         txtOffLine_->setText(Decimal(v_.OfflineBus));
         txtIFB_->setText(Decimal(v_.IFBSource));
-        optType_[v_.PanelMode]->setChecked(true);
-        optType_Click(v_.PanelMode);
-        dialogPanelMode_ = v_.PanelMode;
+        // A mode other than Console (a hand-edited file) opens as Device ID mode; the
+        // rows below are still filled, so OK cannot store placeholder device IDs.
+        const std::int16_t mode =
+            v_.PanelMode == PanelModeConsole ? PanelModeConsole : PanelModeDeviceID;
+        if (mode != v_.PanelMode)
+            log_.WriteErrorLog("Error displaying current values", "Setup Error");
+        optType_[mode]->setChecked(true);
+        optType_Click(mode);
+        dialogPanelMode_ = mode;
         for (long long i = 0; i < v_.FaderCount; ++i) {
             sets_[i].txtChan->setText(Decimal(v_.FaderDeviceID[i]));
             sets_[i].txtSource->setText(Decimal(v_.FaderSource[i]));

@@ -216,7 +216,7 @@ TEST_F(SetupDialog, OpenedInConsoleModeShowsSourcesAndSwitchesSourceSelectOff) {
     EXPECT_EQ(v.PanelMode, PanelModeConsole);
 }
 
-TEST_F(SetupDialog, PanelModeWithoutAnOptionIsLoggedAndLeavesTheDialogUsable) {
+TEST_F(SetupDialog, PanelModeWithoutAnOptionOpensAsDeviceIDAndKeepsTheRows) {
     Faders(2);
     v.PanelMode = 5; // "Panel Mode=5" in the configuration file
     frmSetup& d = Open();
@@ -226,8 +226,12 @@ TEST_F(SetupDialog, PanelModeWithoutAnOptionIsLoggedAndLeavesTheDialogUsable) {
     EXPECT_NE(logText.find("Setup Error"), std::string::npos);
     EXPECT_NE(logText.find("Error displaying current values"), std::string::npos);
     EXPECT_EQ(logText.find("Error # "), std::string::npos) << "written as it stands";
-    QTest::mouseClick(Button("cmdCancel"), Qt::LeftButton);
-    EXPECT_EQ(d.result(), QDialog::Rejected);
+    // The rows still show the stored device IDs, so OK keeps them and stores Device ID mode.
+    EXPECT_EQ(Text(QStringLiteral("txtChan(1)"))->text(), QString::number(v.FaderDeviceID[1]));
+    ClickOk();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(v.PanelMode, PanelModeDeviceID);
+    EXPECT_EQ(v.FaderDeviceID[1], 12);
 }
 
 TEST_F(SetupDialog, CountFieldActsOnEnterAndOnLeavingItWithTheTextAsTyped) {
