@@ -39,10 +39,10 @@ std::int16_t WireChannel(std::int16_t channel) {
     return ToInteger(static_cast<long long>(channel) - 1);
 }
 
-// A tally channel counts only when it names an element of the state table: from 1 up to
-// the table's highest index (read at channel - 1).
+// A tally channel counts only when it names an element of the state table: channel n is
+// read at index n - 1, so the last relay or opto of a table shows its tally too.
 bool Counts(const Table<std::int16_t>& states, std::int16_t channel) {
-    return channel >= 1 && channel <= states.UBound();
+    return channel >= 1 && states.Contains(channel - 1);
 }
 
 bool IsOn(const Table<std::int16_t>& states, std::int16_t channel) {

@@ -194,6 +194,7 @@ TEST_F(UserButtons, TallyComesFromTheChannelOfTheType) {
         {1000, 3, 9, true, 2},  {1001, 3, 9, true, 2},  {1002, 3, 9, true, 2},
         {1010, 3, 9, false, 8}, {1011, 3, 9, false, 8}, {1012, 3, 9, false, 8},
         {1100, 3, 9, false, 2}, {1101, 3, 9, false, 2}, {1111, 3, 9, false, 8},
+        {1000, 256, 9, true, 255}, {1012, 3, 256, false, 255}, // the last of a 256 table
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
