@@ -1,0 +1,402 @@
+// The whole-program figures of scripts/bench, printed as one table with their goals:
+// decoder throughput (from bench_decoder's JSON), an end-to-end burst into a running
+// panel, start-up time, peak memory after a large switcher's tables, and the idle cost
+// of a connected panel.
+//
+//   bench_driver --decoder-json FILE --console PATH --sim PATH
+//
+// Exits 1 when a figure misses its goal, 2 when something could not be measured.
+
+#include "Configuration.h"
+#include "Options.h"
+#include "SimulatorServer.h"
+#include "Switcher.h"
+#include "SwitcherModel.h"
+#include "Trace.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace orl;
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Waits without spinning, so that the driver does not take a processor from what it measures.
+void Pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Row {
+    std::string figure;
+    std::string measured;
+    std::string goal;
+    bool met = false;
+};
+
+[[noreturn]] void Fail(const std::string& why) {
+    std::fprintf(stderr, "bench_driver: %s\n", why.c_str());
+    std::exit(2);
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string Thousands(double value) {
+    std::string digits = std::to_string(static_cast<long long>(value + 0.5));
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// ---- Decoder ------------------------------------------------------------------------------
+
+std::vector<Row> DecoderRows(const QString& jsonPath) {
+    QFile file(jsonPath);
+    if (!file.open(QIODevice::ReadOnly))
+        Fail("cannot read " + jsonPath.toStdString());
+    const QJsonArray benchmarks = QJsonDocument::fromJson(file.readAll())["benchmarks"].toArray();
+    std::optional<double> costShort, costLong, rate;
+    for (const QJsonValue& entry : benchmarks) {
+        const QJsonObject b = entry.toObject();
+        const QString name = b["name"].toString();
+        const QString unit = b["time_unit"].toString();
+        const double nsPerUnit = unit == "s" ? 1e9 : unit == "ms" ? 1e6 : unit == "us" ? 1e3 : 1;
+        const double perIteration = b["cpu_time"].toDouble() * nsPerUnit;
+        if (name == "DrainChannelReports/1000") {
+            costShort = perIteration / 1000;
+        } else if (name == "DrainChannelReports/100000") {
+            costLong = perIteration / 100000;
+            rate = b["items_per_second"].toDouble();
+        }
+    }
+    if (!costShort || !costLong || !rate)
+        Fail("bench_decoder's JSON lacks DrainChannelReports/1000 or /100000");
+    const double ratio = *costLong / *costShort;
+    return {
+        {"decoder: 11-byte channel reports, 100,000 queued", Thousands(*rate) + " msg/s",
+         ">= 20,000 msg/s", *rate >= 20000},
+        {"decoder: per-message cost, 100,000 vs 1,000 queued", Fixed(ratio, 2) + " x", "<= 1.5",
+         ratio <= 1.5},
+    };
+}
+
+// ---- End-to-end burst -----------------------------------------------------------------------
+
+struct InProcessSwitcher {
+    InProcessSwitcher() {
+        options.port = 0;
+        options.quiet = true;
+    }
+    sim::Options options;
+    sim::SwitcherModel model{options.size};
+    sim::Switcher switcher{model};
+    sim::Trace trace{true};
+    sim::SimulatorServer server{switcher, trace, options};
+};
+
+Row BurstRow() {
+    constexpr int Count = 10000;
+    QTemporaryDir dir;
+    InProcessSwitcher sim;
+    std::string error;
+    if (!dir.isValid() || !sim.server.Listen(0, error))
+        Fail("no simulator for the burst: " + error);
+    Variables v;
+    ProgramSetup(v, dir.path().toStdString());
+    ErrorLog log(v.AppPath);
+    frmMain window(v, log);
+    window.show();
+    v.IPAddress = "127.0.0.1";
+    v.IPPort = sim.server.Port();
+    v.ConsoleNumber = 1;
+    v.FaderDeviceID[0] = 1;
+    window.Link().ConnectToServer();
+    const auto quiet = [&] {
+        return v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0 &&
+               v.ReceiveBuffer.empty() && !window.DecodeTimer().isActive();
+    };
+    if (!WaitUntil([&] { return v.SocketConnected; }, 5000))
+        Fail("the panel did not connect to the in-process simulator");
+    for (int tick = 0; tick < 30 && window.windowTitle() != CaptionConnected; ++tick) {
+        WaitUntil(quiet, 2000);
+        window.Link().PollTick();
+    }
+    if (window.windowTitle() != CaptionConnected || v.RelayStates.size() < 8)
+        Fail("the panel did not finish its start-up with the in-process simulator");
+
+    // The relay report sent behind the burst is applied after its last report.
+    std::vector<double> rates;
+    for (int run = 0; run < 3; ++run) {
+        const bool on = run % 2 == 0;
+        QElapsedTimer clock;
+        clock.start();
+        sim.server.Command("burst " + std::to_string(Count) + " 1");
+        sim.server.Command(std::string("relay 5 ") + (on ? "on" : "off"));
+        if (!WaitUntil([&] { return v.RelayStates[4] == (on ? 1 : 0) && v.ReceiveBuffer.empty(); },
+                       60000))
+            Fail("the burst was not applied within a minute");
+        rates.push_back(Count / (static_cast<double>(clock.nsecsElapsed()) / 1e9));
+        WaitUntil(quiet, 2000);
+    }
+    const double rate = Median(rates);
+    return {"end-to-end burst of 10,000 channel reports (median of 3)", Thousands(rate) + " msg/s",
+            ">= 20,000 msg/s", rate >= 20000};
+}
+
+// ---- Processes ------------------------------------------------------------------------------
+
+long StatusKilobytes(qint64 pid, const char* field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(key.size()));
+    return -1;
+}
+
+// utime + stime in clock ticks.
+long long CpuTicks(qint64 pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    long long utime = 0, stime = 0;
+    for (int n = 3; fields >> field; ++n) { // field 3 is the state
+        if (n == 14)
+            utime = std::stoll(field);
+        if (n == 15) {
+            stime = std::stoll(field);
+            break;
+        }
+    }
+    return utime + stime;
+}
+
+// A simulator process on a free port; stopped on destruction.
+class SimulatorProcess {
+public:
+    SimulatorProcess(const QString& path, const QStringList& extra) {
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start(path, QStringList{"--port", "0", "--quiet"} + extra);
+        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
+            Fail("the simulator did not start");
+        const QString line = QString::fromLatin1(process_.readLine()).trimmed();
+        port_ = line.section(':', -1).toInt();
+        if (port_ == 0)
+            Fail("the simulator said " + line.toStdString());
+    }
+    ~SimulatorProcess() {
+        process_.write("quit\n");
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    int Port() const { return port_; }
+
+private:
+    QProcess process_;
+    int port_ = 0;
+};
+
+// A folder holding a copy of the panel program and its configuration: the program keeps
+// its files beside itself.
+class ProgramFolder {
+public:
+    ProgramFolder(const QString& console, int port, int faders) {
+        if (!dir_.isValid())
+            Fail("no scratch folder");
+        program_ = dir_.filePath("orl-console");
+        if (!QFile::copy(console, program_))
+            Fail("cannot copy " + console.toStdString());
+        QFile::setPermissions(program_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        Variables v;
+        ProgramSetup(v, dir_.path().toStdString());
+        v.IPAddress = "127.0.0.1";
+        v.IPPort = port;
+        v.FaderCount = static_cast<std::int16_t>(faders);
+        v.StayOnTopMode = NotOnTop;
+        ResizeFaderArrays(v, static_cast<std::size_t>(faders));
+        for (int i = 0; i < faders; ++i) {
+            v.FaderDeviceID[i] = static_cast<std::int16_t>(i + 1);
+            v.FaderSource[i] = static_cast<std::int16_t>(i + 1);
+        }
+        ErrorLog log(v.AppPath);
+        if (!WriteConfiguration(v, log))
+            Fail("cannot write the scratch configuration");
+    }
+    QString Program() const { return program_; }
+    QString Folder() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QString program_;
+};
+
+QProcess* StartPanel(const ProgramFolder& folder, bool reportShown) {
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    if (reportShown)
+        env.insert("ORL_REPORT_SHOWN", "1");
+    process->setProcessEnvironment(env);
+    process->setWorkingDirectory(folder.Folder());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(folder.Program(), {});
+    return process;
+}
+
+Row StartupRow(const ProgramFolder& folder) {
+    std::vector<double> times;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        QProcess* panel = StartPanel(folder, true);
+        QByteArray out;
+        while (!out.contains("shown") && panel->waitForReadyRead(10000))
+            out += panel->readAllStandardOutput();
+        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        if (!out.contains("shown"))
+            Fail("the panel never reported its window shown");
+        times.push_back(ms);
+        panel->waitForFinished(5000);
+        delete panel;
+    }
+    const double ms = Median(times);
+    return {"start-up to the first shown window (median of 5)", Fixed(ms, 0) + " ms", "< 500 ms",
+            ms < 500};
+}
+
+std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPath) {
+    constexpr int StartupWaitMs = 12000;
+    constexpr int IdleSeconds = 30;
+    SimulatorProcess sim(simPath, {"--inputs", "1024", "--buses", "8192"});
+    ProgramFolder folder(console, sim.Port(), 20);
+    std::vector<Row> rows;
+    rows.push_back(StartupRow(folder));
+
+    QProcess* panel = StartPanel(folder, false);
+    if (!panel->waitForStarted(5000))
+        Fail("the panel did not start");
+    const qint64 pid = panel->processId();
+    Pause(StartupWaitMs); // the start-up sequence advances one step per one-second poll
+    const long peakKb = StatusKilobytes(pid, "VmHWM");
+    // The last step of the start-up asks for every strip's channel attributes, and each
+    // answer is recorded in the panel's log.
+    int attributeAnswers = 0;
+    {
+        std::ifstream in(folder.Folder().toStdString() + "/Errorlog.txt");
+        for (std::string line; std::getline(in, line);)
+            attributeAnswers += line.find("InChan Starting with") != std::string::npos;
+    }
+    const long long ticksBefore = CpuTicks(pid);
+    QElapsedTimer clock;
+    clock.start();
+    Pause(IdleSeconds * 1000);
+    const long long ticks = CpuTicks(pid) - ticksBefore;
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    const bool alive = panel->state() == QProcess::Running;
+    panel->terminate();
+    if (!panel->waitForFinished(3000))
+        panel->kill();
+    panel->waitForFinished(3000);
+    delete panel;
+    if (!alive || peakKb < 0 || ticksBefore < 0)
+        Fail("the connected panel ended early");
+    if (attributeAnswers < 20)
+        Fail("the panel had not finished its start-up after " + std::to_string(StartupWaitMs) +
+             " ms");
+    const double percent =
+        100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+    const double peakMb = static_cast<double>(peakKb) / 1024.0;
+    rows.push_back({"peak memory, 20 strips, 1024 inputs, 8192 buses", Fixed(peakMb, 1) + " MB",
+                    "< 100 MB", peakMb < 100});
+    rows.push_back({"idle cost of the connected, polled panel over 30 s",
+                    Fixed(percent, 2) + " % of a core", "< 1 %", percent < 1.0});
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform's remarks would break up the table.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({"decoder-json", "bench_decoder's JSON output.", "FILE"});
+    parser.addOption({"console", "The orl-console program.", "PATH"});
+    parser.addOption({"sim", "The orl-switcher-sim program.", "PATH"});
+    parser.process(app);
+    if (!parser.isSet("decoder-json") || !parser.isSet("console") || !parser.isSet("sim"))
+        Fail("usage: bench_driver --decoder-json FILE --console PATH --sim PATH");
+
+    std::vector<Row> rows = DecoderRows(parser.value("decoder-json"));
+    rows.push_back(BurstRow());
+    for (Row& row : ConnectedPanelRows(parser.value("console"), parser.value("sim")))
+        rows.push_back(std::move(row));
+
+    std::size_t width = 0;
+    for (const Row& row : rows)
+        width = std::max(width, row.figure.size());
+    const auto line = [&](const std::string& a, const std::string& b, const std::string& c,
+                          const std::string& d) {
+        std::printf("| %-*s | %20s | %16s | %-4s |\n", static_cast<int>(width), a.c_str(),
+                    b.c_str(), c.c_str(), d.c_str());
+    };
+    line("Figure", "Measured", "Goal", "Met");
+    std::printf("|%s|%s|%s|%s|\n", std::string(width + 2, '-').c_str(),
+                std::string(22, '-').c_str(), std::string(18, '-').c_str(),
+                std::string(6, '-').c_str());
+    bool all = true;
+    for (const Row& row : rows) {
+        line(row.figure, row.measured, row.goal, row.met ? "yes" : "no");
+        all = all && row.met;
+    }
+    return all ? 0 : 1;
+}
