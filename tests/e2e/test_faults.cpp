@@ -149,10 +149,10 @@ protected:
         if (!WaitUntil([&] { return v.SocketConnected && sim.server.PanelCount() == 1; }))
             return false;
         for (int tick = 0; tick < 30; ++tick) {
-            WaitUntil([&] { return Quiet(); }, 2000);
             window->Link().PollTick();
             if (window->windowTitle() == CaptionConnected)
                 return true;
+            WaitUntil([&] { return Quiet(); }, 2000);
         }
         return false;
     }
@@ -208,6 +208,30 @@ TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
     // The log holds the records of device data and channel attributes received, nothing else.
     for (const std::string& line : LogEntries(dir.path().toStdString()))
         ASSERT_TRUE(OfKind(line, {"Device IDs Starting with", "InChan Starting with"})) << line;
+}
+
+TEST_F(PanelOnSwitcher, AServerClosingDuringTheStartUpLeavesNothingStuckForTheNextConnection) {
+    ASSERT_TRUE(RunUntilConnected());
+    const std::string first = Snapshot(*window);
+    for (int step = 1; step < TCPComm::ConnectedStep; ++step) {
+        SCOPED_TRACE("closed at start-up step " + std::to_string(step));
+        sim.server.DropAll();
+        ASSERT_TRUE(WaitUntil([&] { return !v.SocketConnected; }));
+        window->Link().PollTick();
+        ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected && sim.server.PanelCount() == 1; }));
+        for (int tick = 0; tick < 30 && v.StartupStep < step; ++tick) {
+            WaitUntil([&] { return Quiet(); }, 2000);
+            window->Link().PollTick();
+        }
+        ASSERT_GE(v.StartupStep, step);
+        ASSERT_LT(v.StartupStep, TCPComm::ConnectedStep);
+        // Closed with the request of this step unanswered (or its answer on the way).
+        sim.server.DropAll();
+        ASSERT_TRUE(WaitUntil([&] { return !v.SocketConnected; }));
+        window->Link().PollTick();
+        ASSERT_TRUE(RunUntilConnected()) << Snapshot(*window);
+        EXPECT_EQ(Snapshot(*window), first);
+    }
 }
 
 TEST(StalledServer, FaderMovesNeitherBlockTheWindowNorQueueWithoutBound) {
