@@ -143,7 +143,7 @@ protected:
                v.ReceiveBuffer.empty() && !window->DecodeTimer().isActive();
     }
 
-    // Poll ticks, each once the previous step was answered, until the panel says it is
+    // A poll tick, then the answers to what it asked, and again, until the panel says it is
     // connected.
     bool RunUntilConnected() {
         if (!WaitUntil([&] { return v.SocketConnected && sim.server.PanelCount() == 1; }))
@@ -170,7 +170,7 @@ protected:
 TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
     ASSERT_TRUE(RunUntilConnected());
     const std::string first = Snapshot(*window);
-    // The tables arrived: MIC 1 is on and on the programme bus, CD 1... are named.
+    // The tables arrived: the first strip shows MIC 1, switched on and on the programme bus.
     EXPECT_TRUE(window->Strip(0).cmbSource->currentText().startsWith("MIC 1"));
     EXPECT_EQ(window->Strip(0).cmdOn->BackgroundColour(), OnColour);
     EXPECT_EQ(window->Strip(0).cmdBtn1->BackgroundColour(), ActiveColour);
