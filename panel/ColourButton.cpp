@@ -1,6 +1,8 @@
 #include "ColourButton.h"
 
 #include <QMouseEvent>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace orl {
 
@@ -31,6 +33,19 @@ void ColourButton::SetBackgroundColour(Colour colour) {
         return; // tallies are refreshed often; re-polishing an unchanged button is waste
     colour_ = colour;
     setStyleSheet(StyleFor(colour));
+}
+
+// Captions wrap onto several lines, so a fifteen-character user-button label fits its
+// narrow button as it does on the designed panel.
+void ColourButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    painter.setPen(Qt::black);
+    painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
 }
 
 // Press and release are reported for every mouse button, before the push button's own
