@@ -29,6 +29,20 @@ using orl::test::WaitUntil;
 
 namespace {
 
+// Under AddressSanitizer freed memory is held in quarantine, so resident memory says
+// nothing about what the panel keeps.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool ResidentMemoryMeasurable = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool ResidentMemoryMeasurable = false;
+#else
+constexpr bool ResidentMemoryMeasurable = true;
+#endif
+#else
+constexpr bool ResidentMemoryMeasurable = true;
+#endif
+
 long ResidentKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -203,7 +217,9 @@ TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
     EXPECT_EQ(withoutStartup, 0);
     EXPECT_EQ(differing, 0) << Snapshot(*window) << "\nfirst: " << first;
     EXPECT_EQ(sim.server.PanelCount(), 1);
-    EXPECT_LT(residentAt100 - residentAt10, 512) << "kB grown over 90 reconnections";
+    if (ResidentMemoryMeasurable) {
+        EXPECT_LT(residentAt100 - residentAt10, 512) << "kB grown over 90 reconnections";
+    }
     EXPECT_LT(clock.elapsed(), 30000);
     // The log holds the records of device data and channel attributes received, nothing else.
     for (const std::string& line : LogEntries(dir.path().toStdString()))
@@ -313,8 +329,10 @@ TEST(StalledServer, FaderMovesNeitherBlockTheWindowNorQueueWithoutBound) {
                                << " ms by the clock)";
     EXPECT_TRUE(v.SocketConnected);
     EXPECT_GT(offered, 64LL * 1024 * 1024) << "too little offered to reach the limit";
-    EXPECT_LT(residentPeak - residentBefore, 24 * 1024)
-        << "kB grown while " << offered << " bytes were offered";
+    if (ResidentMemoryMeasurable) {
+        EXPECT_LT(residentPeak - residentBefore, 24 * 1024)
+            << "kB grown while " << offered << " bytes were offered";
+    }
 
     // The server reads again: the first thing it gets is the first fader move.
     QByteArray received;
