@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,9 @@ void PaintDialog(QWidget* dialog) {
     palette.setColor(QPalette::Window, QColor(DialogRed, DialogGreen, DialogBlue));
     dialog->setPalette(palette);
     dialog->setAutoFillBackground(true);
+    // The layout was sized for the small sans-serif desktop font of its time; the
+    // metric-compatible face keeps every caption inside its control.
+    dialog->setFont(QFont(QStringLiteral("Liberation Sans"), 8));
 }
 
 void PaintTextBox(QWidget* textBox) {

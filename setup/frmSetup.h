@@ -39,7 +39,7 @@ void Place(QWidget* widget, int left, int top, int width, int height);
 void MoveTop(QWidget* widget, int top);
 // The twips last given to Place/MoveTop (a null rectangle for a widget never placed).
 QRect TwipsGeometry(const QWidget* widget);
-// Background of the dialog and of the labels, check boxes and option buttons on it.
+// Background and font of the dialog and of the labels, check boxes and option buttons on it.
 void PaintDialog(QWidget* dialog);
 void PaintTextBox(QWidget* textBox);
 // Enter on a focused command button presses it, as the Windows desktop does; Enter
