@@ -2,30 +2,19 @@
 // states of relays and optos.
 #include "IncomingHandlers.h"
 
-#include "ByteManipulation.h"
 #include "Colours.h"
 #include "FrameReader.h"
-#include "OrlError.h"
+#include "HandlerSupport.h"
 #include "Protocol.h"
 
 #include <cstddef>
 
 namespace orl {
 
+using handler_support::ChecksumMatches;
+using handler_support::RequireData;
+
 namespace {
-
-bool ChecksumMatches(const Bytes& message) {
-    if (message.size() < 2)
-        ThrowSubscript();
-    return CheckSum(message, 2) == FrameReader(message).At(message.size() - 2);
-}
-
-// Neither report has a length check of its own: an entry that would reach into the
-// checksum or the end byte is a truncated report and fails before anything of it is applied.
-void RequireData(const FrameReader& frame, std::size_t count) {
-    if (frame.Remaining() < count + 2)
-        ThrowSubscript();
-}
 
 constexpr std::int32_t ConsoleAll = 999; // like 16383, every console
 constexpr std::uint8_t ChannelStatusOn = 64;

@@ -3,9 +3,8 @@
 // attributes and the switcher type.
 #include "IncomingHandlers.h"
 
-#include "ByteManipulation.h"
 #include "FrameReader.h"
-#include "OrlError.h"
+#include "HandlerSupport.h"
 #include "Protocol.h"
 #include "Values.h"
 
@@ -16,22 +15,10 @@
 
 namespace orl {
 
+using handler_support::ChecksumMatches;
+using handler_support::RequireData;
+
 namespace {
-
-// The received checksum (the byte before the end byte) against the 7-bit sum of the data
-// bytes. A message too short to hold a checksum is a read outside the frame.
-bool ChecksumMatches(const Bytes& message) {
-    if (message.size() < 2)
-        ThrowSubscript();
-    return CheckSum(message, 2) == FrameReader(message).At(message.size() - 2);
-}
-
-// Fails like a read past the end when the next `count` bytes would reach into the
-// checksum or the end byte: values taken from there must never be stored.
-void RequireData(const FrameReader& frame, std::size_t count) {
-    if (frame.Remaining() < count + 2)
-        ThrowSubscript();
-}
 
 void ClearBits(std::int32_t& mask, std::int32_t bits) {
     mask &= ~bits;
