@@ -133,26 +133,36 @@ bool ChecksumMatches(const Bytes& frame) {
     return frame.size() >= 3 && CheckSum(frame, 2) == frame[frame.size() - 2];
 }
 
-std::optional<TypeReply> ReadTypeReply(const Bytes& frame) {
-    if (frame.size() != 5 || !ChecksumMatches(frame))
+namespace {
+
+// A frame whose length (and marker byte, where it has one) `fits` and whose checksum
+// matches: `fill` reads its fields from `position` on. Any other frame gives nullopt.
+template <typename Result, typename Fill>
+std::optional<Result> ReadChecked(const Bytes& frame, bool fits, std::size_t position, Fill fill) {
+    if (!fits || !ChecksumMatches(frame))
         return std::nullopt;
-    FrameReader reader(frame);
-    TypeReply reply;
-    reply.type = reader.Byte();
-    reply.value = reader.Byte();
-    return reply;
+    FrameReader reader(frame, position);
+    Result result;
+    fill(reader, result);
+    return result;
+}
+
+} // namespace
+
+std::optional<TypeReply> ReadTypeReply(const Bytes& frame) {
+    return ReadChecked<TypeReply>(frame, frame.size() == 5, 1, [](auto& reader, auto& reply) {
+        reply.type = reader.Byte();
+        reply.value = reader.Byte();
+    });
 }
 
 std::optional<InfoRequest> ReadInfoRequest(const Bytes& frame) {
-    if (frame.size() != 13 || !ChecksumMatches(frame))
-        return std::nullopt;
-    FrameReader reader(frame);
-    InfoRequest request;
-    request.word1 = reader.Value28();
-    request.word2 = reader.Value14();
-    request.count = reader.Value14();
-    request.first = reader.Value14();
-    return request;
+    return ReadChecked<InfoRequest>(frame, frame.size() == 13, 1, [](auto& reader, auto& request) {
+        request.word1 = reader.Value28();
+        request.word2 = reader.Value14();
+        request.count = reader.Value14();
+        request.first = reader.Value14();
+    });
 }
 
 std::optional<std::vector<ChannelState>> ReadChannelOnOff(const Bytes& frame) {
@@ -174,71 +184,57 @@ std::optional<std::vector<ChannelState>> ReadChannelOnOff(const Bytes& frame) {
 }
 
 std::optional<GainCommand> ReadGainChange(const Bytes& frame) {
-    if ((frame.size() != 11 && frame.size() != 13) || !ChecksumMatches(frame))
-        return std::nullopt;
-    FrameReader reader(frame);
-    if (reader.Byte() != 2)
-        return std::nullopt;
-    GainCommand command;
-    command.parameter = reader.Byte();
-    reader.Value14(); // always 1
-    command.deviceID = reader.Value14();
-    command.value = reader.Value14();
-    if (frame.size() == 13)
-        command.extra = reader.Value14();
-    return command;
+    const bool fits = (frame.size() == 11 || frame.size() == 13) && frame[1] == 2;
+    return ReadChecked<GainCommand>(frame, fits, 2, [&](auto& reader, auto& command) {
+        command.parameter = reader.Byte();
+        reader.Value14(); // always 1
+        command.deviceID = reader.Value14();
+        command.value = reader.Value14();
+        if (frame.size() == 13)
+            command.extra = reader.Value14();
+    });
 }
 
 std::optional<SourceCommand> ReadSourceChange(const Bytes& frame) {
-    if (frame.size() != 12 || !ChecksumMatches(frame))
-        return std::nullopt;
-    FrameReader reader(frame, 4);
-    if (reader.Byte() != 5)
-        return std::nullopt;
-    SourceCommand command;
-    command.deviceID = reader.Value14();
-    command.source = reader.Value14();
-    return command;
+    const bool fits = frame.size() == 12 && frame[4] == 5;
+    return ReadChecked<SourceCommand>(frame, fits, 5, [](auto& reader, auto& command) {
+        command.deviceID = reader.Value14();
+        command.source = reader.Value14();
+    });
 }
 
 std::optional<CrosspointCommand> ReadCrosspointChange(const Bytes& frame) {
-    if (frame.size() != CrosspointChangeLength || !ChecksumMatches(frame))
-        return std::nullopt;
-    FrameReader reader(frame);
-    CrosspointCommand command;
-    command.mode = reader.Value14();
-    command.source = reader.Value14();
-    command.bus = reader.Value14();
-    command.deviceID = reader.Value14();
-    reader.Skip(2 + 2 + 4); // spare value, 16383, 7F 7F 7F 04
-    command.onFlag = reader.Byte();
-    reader.Skip(1);
-    command.extraWord = reader.Value28();
-    reader.Skip(2); // 1024 in place of level 1
-    command.gain = reader.Value14();
-    return command;
+    return ReadChecked<CrosspointCommand>(
+        frame, frame.size() == CrosspointChangeLength, 1, [](auto& reader, auto& command) {
+            command.mode = reader.Value14();
+            command.source = reader.Value14();
+            command.bus = reader.Value14();
+            command.deviceID = reader.Value14();
+            reader.Skip(2 + 2 + 4); // spare value, 16383, 7F 7F 7F 04
+            command.onFlag = reader.Byte();
+            reader.Skip(1);
+            command.extraWord = reader.Value28();
+            reader.Skip(2); // 1024 in place of level 1
+            command.gain = reader.Value14();
+        });
 }
 
 std::optional<ShortTake> ReadOptoChange(const Bytes& frame) {
-    if (frame.size() != ShortTakeLength || !ChecksumMatches(frame))
-        return std::nullopt;
-    FrameReader reader(frame);
-    ShortTake take;
-    take.code = reader.Value14();
-    take.field1 = reader.Value14();
-    take.field2 = reader.Value14();
-    return take;
+    return ReadChecked<ShortTake>(frame, frame.size() == ShortTakeLength, 1,
+                                  [](auto& reader, auto& take) {
+                                      take.code = reader.Value14();
+                                      take.field1 = reader.Value14();
+                                      take.field2 = reader.Value14();
+                                  });
 }
 
 std::optional<ShortTake> ReadSimpleTake(const Bytes& frame) {
-    if (frame.size() != ShortTakeLength || !ChecksumMatches(frame))
-        return std::nullopt;
-    FrameReader reader(frame);
-    ShortTake take;
-    take.code = reader.Value14();
-    take.field1 = reader.Value14();
-    take.field2 = reader.Byte();
-    return take;
+    return ReadChecked<ShortTake>(frame, frame.size() == ShortTakeLength, 1,
+                                  [](auto& reader, auto& take) {
+                                      take.code = reader.Value14();
+                                      take.field1 = reader.Value14();
+                                      take.field2 = reader.Byte();
+                                  });
 }
 
 } // namespace orl::sim
