@@ -178,12 +178,7 @@ void frmMain::Form_Load(const std::string& appPath) {
                                            "running the Server Module"),
                         QMessageBox::Ok, this);
         box.exec();
-        if (openSetupDialog_)
-            openSetupDialog_(this);
-        if (v_.LoadedFaderCount < v_.FaderCount)
-            LoadFaders();
-        else if (v_.FaderCount < v_.LoadedFaderCount)
-            UnloadFaders();
+        RunSetupDialog();
     } catch (...) {
         log_.ReportError("Error Loading Form", "Program Error");
     }
@@ -191,12 +186,7 @@ void frmMain::Form_Load(const std::string& appPath) {
 
 void frmMain::mnuSetup_Click() {
     SetStayOnTop(NotOnTop);
-    if (openSetupDialog_)
-        openSetupDialog_(this);
-    if (v_.LoadedFaderCount < v_.FaderCount)
-        LoadFaders();
-    else if (v_.FaderCount < v_.LoadedFaderCount)
-        UnloadFaders();
+    RunSetupDialog();
     SetStayOnTop(v_.StayOnTopMode);
     LayOutButtonColumn();
     for (int i = 0; i < v_.FaderCount; ++i) {
@@ -207,6 +197,15 @@ void frmMain::mnuSetup_Click() {
     SetupButtons();
     UpdateUserButtonTally();
     UpdateBussButtonTally();
+}
+
+void frmMain::RunSetupDialog() {
+    if (openSetupDialog_)
+        openSetupDialog_(this);
+    if (v_.LoadedFaderCount < v_.FaderCount)
+        LoadFaders();
+    else if (v_.FaderCount < v_.LoadedFaderCount)
+        UnloadFaders();
 }
 
 void frmMain::mnuDebug_Click() { PrintDeviceIDs(v_); }

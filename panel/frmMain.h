@@ -132,6 +132,8 @@ private:
     void CreateUserButtons();        // the column of eight in frBtns
     void ConnectStripSignals(int index);
     void ChainTabOrder();            // strips left to right, then the button column
+    // Opens the setup dialog, then brings the strips in line with the fader count it left.
+    void RunSetupDialog();
     // Runs a handler that has no error handling of its own: an unexpected failure is
     // reported, never ends the program.
     void Guarded(const std::function<void()>& action);
