@@ -62,9 +62,10 @@ void PanelColours(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
-ColourButton* StripButtonControl(QWidget* parent, const QString& caption, int left, int top,
-                                 int width, int height, double points) {
+ColourButton* StripButtonControl(QWidget* parent, const char* name, const QString& caption,
+                                 int left, int top, int width, int height, double points) {
     auto* button = new ColourButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
     Place(button, left, top, width, height);
     button->setFont(Font(QStringLiteral("Liberation Serif"), points, false));
     return button;
@@ -124,18 +125,12 @@ void frmMain::CreateStrip(int index) {
     Place(s.cmdZerodb, 120, 5580, 480, 200);
     s.cmdZerodb->setToolTip(QStringLiteral("Clear Command History"));
 
-    s.cmdBtn1 = StripButtonControl(f, QStringLiteral("PGM"), 120, 720, 735, 615, 9.75);
-    s.cmdBtn1->setObjectName(QStringLiteral("cmdBtn1"));
-    s.cmdBtn2 = StripButtonControl(f, QStringLiteral("OFFLN"), 900, 720, 735, 615, 9.75);
-    s.cmdBtn2->setObjectName(QStringLiteral("cmdBtn2"));
-    s.cmdBtn3 = StripButtonControl(f, QStringLiteral("CUE"), 120, 6000, 735, 615, 9.75);
-    s.cmdBtn3->setObjectName(QStringLiteral("cmdBtn3"));
-    s.cmdBtn4 = StripButtonControl(f, QStringLiteral("IFB"), 900, 6000, 735, 615, 9.75);
-    s.cmdBtn4->setObjectName(QStringLiteral("cmdBtn4"));
-    s.cmdOn = StripButtonControl(f, QStringLiteral("ON"), 240, 6840, 1215, 1095, 24);
-    s.cmdOn->setObjectName(QStringLiteral("cmdOn"));
-    s.cmdOff = StripButtonControl(f, QStringLiteral("OFF"), 240, 8160, 1215, 1095, 24);
-    s.cmdOff->setObjectName(QStringLiteral("cmdOff"));
+    s.cmdBtn1 = StripButtonControl(f, "cmdBtn1", QStringLiteral("PGM"), 120, 720, 735, 615, 9.75);
+    s.cmdBtn2 = StripButtonControl(f, "cmdBtn2", QStringLiteral("OFFLN"), 900, 720, 735, 615, 9.75);
+    s.cmdBtn3 = StripButtonControl(f, "cmdBtn3", QStringLiteral("CUE"), 120, 6000, 735, 615, 9.75);
+    s.cmdBtn4 = StripButtonControl(f, "cmdBtn4", QStringLiteral("IFB"), 900, 6000, 735, 615, 9.75);
+    s.cmdOn = StripButtonControl(f, "cmdOn", QStringLiteral("ON"), 240, 6840, 1215, 1095, 24);
+    s.cmdOff = StripButtonControl(f, "cmdOff", QStringLiteral("OFF"), 240, 8160, 1215, 1095, 24);
 
     strips_.push_back(s);
     s.frSlider->show();
