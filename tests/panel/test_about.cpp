@@ -2,15 +2,13 @@
 // empties the pending request words, "&Ok" only hides it, and the main window's
 // stay-on-top is lifted while it is open.
 
-#include "Variables.h"
-#include "frmMain.h"
+#include "PanelTestFixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -19,15 +17,14 @@
 #include <memory>
 
 using namespace orl;
+using orl::test::PanelTest;
 
 namespace {
 
-class About : public ::testing::Test {
+class About : public PanelTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
-        window = std::make_unique<frmMain>(v, log);
+        ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
         window->show();
     }
 
@@ -61,11 +58,6 @@ protected:
     }
 
     bool Topmost() const { return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
-
-    QTemporaryDir dir;
-    Variables v;
-    ErrorLog log{v.AppPath};
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(About, ShowsPortVersionAndPendingWordsAndClearShowsAtTheNextOpening) {

@@ -1,10 +1,8 @@
 // The fader strips of the main window: where strips stand as the count changes, the gain
 // label, and what the slider and "0db" send, seen by a loopback server.
-#include "LoopbackServer.h"
-#include "frmMain.h"
+#include "PanelTestFixture.h"
 
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -12,9 +10,6 @@
 
 namespace orl {
 namespace {
-
-using test::LoopbackServer;
-using test::WaitUntil;
 
 Bytes GainFrame(int device, int gain) {
     Bytes frame{0xE3, 0x02, 0x14, 0x01, 0x00,
@@ -28,12 +23,8 @@ Bytes GainFrame(int device, int gain) {
     return frame;
 }
 
-class FaderStrips : public ::testing::Test {
+class FaderStrips : public test::PanelTest {
 protected:
-    void SetUp() override {
-        ProgramSetup(v, dir.path().toStdString());
-        window = std::make_unique<frmMain>(v, log);
-    }
 
     void SetFaderCount(int count) {
         v.FaderCount = static_cast<std::int16_t>(count);
@@ -42,11 +33,7 @@ protected:
 
     // Connects the panel to the loopback server and shows the window with focus.
     void Connect() {
-        v.IPAddress = "127.0.0.1";
-        v.IPPort = server.Port();
-        window->Link().ConnectToServer();
-        ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
-        ASSERT_TRUE(server.WaitForConnection());
+        ASSERT_NO_FATAL_FAILURE(ConnectToServer());
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -63,12 +50,6 @@ protected:
         EXPECT_EQ(BytesToHex(server.Received()), BytesToHex(all));
         server.Received().clear();
     }
-
-    QTemporaryDir dir;
-    Variables v;
-    ErrorLog log{v.AppPath};
-    LoopbackServer server;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(FaderStrips, StripsAndWindowFollowTheFaderCount) {

@@ -1,23 +1,16 @@
 // The source combo box of a strip: its list, choosing by list and by typed number, and
 // showing the source the switcher reports without sending anything back.
 
-#include "Bytes.h"
-#include "LoopbackServer.h"
-#include "Variables.h"
-#include "frmMain.h"
+#include "PanelTestFixture.h"
 
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 using namespace orl;
-using orl::test::LoopbackServer;
-using orl::test::WaitUntil;
+using orl::test::PanelTest;
 
 namespace {
 
@@ -28,18 +21,12 @@ constexpr const char* Source3 = "D3 01 01 00 05 07 00 02 00 00 10 FF";
 constexpr const char* Source4 = "D3 01 01 00 05 07 00 03 00 00 11 FF";
 constexpr const char* Source5 = "D3 01 01 00 05 07 00 04 00 00 12 FF";
 
-class SourceSelection : public ::testing::Test {
+class SourceSelection : public PanelTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
-        window = std::make_unique<frmMain>(v, log);
+        ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
         window->show();
-        v.IPAddress = "127.0.0.1";
-        v.IPPort = server.Port();
-        window->Link().ConnectToServer();
-        ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
-        ASSERT_TRUE(server.WaitForConnection());
+        ASSERT_NO_FATAL_FAILURE(ConnectToServer());
 
         v.FaderDeviceID[0] = 7;
         SetInputs({"Mic 1", "Mic 2", "Phone", "Line", "Music"});
@@ -77,33 +64,9 @@ protected:
         return marked; // the one input marked, -1 for none, -2 for several
     }
 
-    std::string Sent() {
-        window->Link().SendToSwitcher(Bytes{0xF5});
-        EXPECT_TRUE(WaitUntil([&] {
-            const Bytes& r = server.Received();
-            return !r.empty() && r.back() == 0xF5;
-        }));
-        Bytes bytes = server.Received();
-        server.Received().clear();
-        if (!bytes.empty())
-            bytes.pop_back();
-        return BytesToHex(bytes);
-    }
-
-    std::string LogText() const {
-        std::ifstream in(dir.path().toStdString() + "/Errorlog.txt", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Sent() { return BytesToHex(SentBytes()); }
 
     QComboBox* Combo() const { return window->Strip(0).cmbSource; }
-
-    QTemporaryDir dir;
-    Variables v;
-    ErrorLog log{v.AppPath};
-    LoopbackServer server;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(SourceSelection, ListReadsUndefinedThenEachNameWithItsFourDigitNumber) {

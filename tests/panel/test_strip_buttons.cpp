@@ -1,37 +1,24 @@
 // ON / OFF, PGM / OFFLN / CUE and IFB clicked on real buttons: the bytes that reach a
 // server on loopback, the colours shown and the panel state left behind.
 
-#include "Bytes.h"
-#include "LoopbackServer.h"
-#include "Variables.h"
-#include "frmMain.h"
+#include "PanelTestFixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 using namespace orl;
-using orl::test::LoopbackServer;
-using orl::test::WaitUntil;
+using orl::test::PanelTest;
 
 namespace {
 
-class StripButtons : public ::testing::Test {
+class StripButtons : public PanelTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
-        window = std::make_unique<frmMain>(v, log);
+        ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
         window->show();
-        v.IPAddress = "127.0.0.1";
-        v.IPPort = server.Port();
-        window->Link().ConnectToServer();
-        ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
-        ASSERT_TRUE(server.WaitForConnection());
+        ASSERT_NO_FATAL_FAILURE(ConnectToServer());
 
         // Strip 0 works device 7, source 5, at 0 dB and on; console 2.
         v.ConsoleNumber = 2;
@@ -41,18 +28,9 @@ protected:
         v.FaderOnState[0] = 1;
     }
 
-    // Everything the window sent since the last call, as hex frames joined by " | ". A poll
-    // byte sent behind them marks the end, so "nothing" is proven, not waited for.
+    // Everything the window sent since the last call, as hex frames joined by " | ".
     std::string Sent() {
-        window->Link().SendToSwitcher(Bytes{0xF5});
-        EXPECT_TRUE(WaitUntil([&] {
-            const Bytes& r = server.Received();
-            return !r.empty() && r.back() == 0xF5;
-        }));
-        Bytes bytes = server.Received();
-        server.Received().clear();
-        if (!bytes.empty())
-            bytes.pop_back();
+        const Bytes bytes = SentBytes();
         std::string out;
         Bytes frame;
         for (std::uint8_t b : bytes) {
@@ -65,20 +43,7 @@ protected:
         return out;
     }
 
-    std::string LogText() const {
-        std::ifstream in(dir.path().toStdString() + "/Errorlog.txt", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
     const FaderStrip& S(int i = 0) const { return window->Strip(i); }
-
-    QTemporaryDir dir;
-    Variables v;
-    ErrorLog log{v.AppPath};
-    LoopbackServer server;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(StripButtons, OnAndOffSendTheChannelMessageThenTheSourcesOptosAndShowTheState) {

@@ -1,39 +1,26 @@
 // The column of user buttons: what each type sends on click, press and release, and how
 // the reported relay and opto states light it.
 
-#include "Bytes.h"
-#include "LoopbackServer.h"
-#include "Variables.h"
-#include "frmMain.h"
+#include "PanelTestFixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 using namespace orl;
-using orl::test::LoopbackServer;
-using orl::test::WaitUntil;
+using orl::test::PanelTest;
 
 namespace {
 
-class UserButtons : public ::testing::Test {
+class UserButtons : public PanelTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
-        window = std::make_unique<frmMain>(v, log);
+        ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
         v.DisplayButtonPanel = true;
         window->LayOutButtonColumn();
         window->show();
-        v.IPAddress = "127.0.0.1";
-        v.IPPort = server.Port();
-        window->Link().ConnectToServer();
-        ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
-        ASSERT_TRUE(server.WaitForConnection());
+        ASSERT_NO_FATAL_FAILURE(ConnectToServer());
     }
 
     void Configure(int k, std::int16_t type, std::int16_t channel1, std::int16_t channel2 = None) {
@@ -43,33 +30,9 @@ protected:
         b.Channel2 = channel2;
     }
 
-    std::string Sent() {
-        window->Link().SendToSwitcher(Bytes{0xF5});
-        EXPECT_TRUE(WaitUntil([&] {
-            const Bytes& r = server.Received();
-            return !r.empty() && r.back() == 0xF5;
-        }));
-        Bytes bytes = server.Received();
-        server.Received().clear();
-        if (!bytes.empty())
-            bytes.pop_back();
-        return BytesToHex(bytes);
-    }
-
-    std::string LogText() const {
-        std::ifstream in(dir.path().toStdString() + "/Errorlog.txt", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Sent() { return BytesToHex(SentBytes()); }
 
     ColourButton* B(int k) const { return window->UserButton(k); }
-
-    QTemporaryDir dir;
-    Variables v;
-    ErrorLog log{v.AppPath};
-    LoopbackServer server;
-    std::unique_ptr<frmMain> window;
 };
 
 // Opto change frames: code, channel, value.
