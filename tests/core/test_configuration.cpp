@@ -1,11 +1,11 @@
 #include "Configuration.h"
 #include "ErrorLog.h"
 #include "OrlError.h"
+#include "TempFolder.h"
 #include "Variables.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,17 +20,11 @@ namespace {
 class ConfigurationFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "orl-config-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        ProgramSetup(v, folder.string());
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
+        ASSERT_TRUE(folder.Made());
+        ProgramSetup(v, folder.Path().string());
     }
 
-    fs::path IniPath() const { return folder / ConfigurationFileName; }
+    fs::path IniPath() const { return folder.Path() / ConfigurationFileName; }
     void WriteIni(const std::string &bytes) const {
         std::ofstream out(IniPath(), std::ios::binary | std::ios::trunc);
         out << bytes;
@@ -43,12 +37,12 @@ protected:
     Variables ReadFrom(const std::string &bytes) {
         WriteIni(bytes);
         Variables fresh;
-        ProgramSetup(fresh, folder.string());
+        ProgramSetup(fresh, folder.Path().string());
         EXPECT_TRUE(ReadConfiguration(fresh)) << bytes;
         return fresh;
     }
 
-    fs::path folder;
+    test::TempFolder folder{"orl-config"};
     Variables v;
 };
 
@@ -81,7 +75,7 @@ TEST_F(ConfigurationFile, AFileTheProgramWroteReadsBackToTheSameState) {
     ErrorLog log(v.AppPath);
     ASSERT_TRUE(WriteConfiguration(v, log));
     Variables r;
-    ProgramSetup(r, folder.string());
+    ProgramSetup(r, folder.Path().string());
     ASSERT_TRUE(ReadConfiguration(r));
 
     EXPECT_EQ(r.IPAddress, v.IPAddress);
@@ -154,7 +148,7 @@ TEST_F(ConfigurationFile, WritesTheExactLinesOfAKnownState) {
     }
     expected += "Refresh Rate=1\r\nTime Out=200\r\nSECURITY\r\nUser Name=ops\r\nPassword=bdf\r\n";
     EXPECT_EQ(Contents(IniPath()), expected);
-    EXPECT_FALSE(fs::exists(folder / ConfigurationTemporaryFileName));
+    EXPECT_FALSE(fs::exists(folder.Path() / ConfigurationTemporaryFileName));
 
     // Read back: the comma cuts the label, the password unscrambles.
     Variables r = ReadFrom(Contents(IniPath()));
@@ -318,7 +312,7 @@ TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
         SCOPED_TRACE(c.name);
         WriteIni(c.bytes);
         Variables r;
-        ProgramSetup(r, folder.string());
+        ProgramSetup(r, folder.Path().string());
         try {
             ReadConfiguration(r);
             ADD_FAILURE() << "did not fail";
@@ -346,18 +340,18 @@ TEST_F(ConfigurationFile, AFailedWriteIsReportedAndKeepsThePreviousFile) {
 
     // The temporary file cannot be created.
     WriteIni(previous);
-    fs::create_directory(folder / ConfigurationTemporaryFileName);
+    fs::create_directory(folder.Path() / ConfigurationTemporaryFileName);
     EXPECT_FALSE(WriteConfiguration(v, log));
     EXPECT_EQ(Contents(IniPath()), previous);
     EXPECT_NE(logText().find("File Error"), std::string::npos);
     EXPECT_NE(logText().find("Error Writing ini File: Error #  75 - "), std::string::npos);
-    fs::remove(folder / ConfigurationTemporaryFileName);
+    fs::remove(folder.Path() / ConfigurationTemporaryFileName);
 
     // A password character that cannot be scrambled: nothing is written.
     v.Password = "a\xFF";
     EXPECT_FALSE(WriteConfiguration(v, log));
     EXPECT_EQ(Contents(IniPath()), previous);
-    EXPECT_FALSE(fs::exists(folder / ConfigurationTemporaryFileName));
+    EXPECT_FALSE(fs::exists(folder.Path() / ConfigurationTemporaryFileName));
     EXPECT_NE(logText().find("Error Writing ini File: Error #  5 - "), std::string::npos);
     v.Password = "\xFE"; // 254 + 1 still fits
     EXPECT_TRUE(WriteConfiguration(v, log));
@@ -365,7 +359,7 @@ TEST_F(ConfigurationFile, AFailedWriteIsReportedAndKeepsThePreviousFile) {
 }
 
 TEST_F(ConfigurationFile, AFolderThatIsAFileFailsWithoutThrowing) {
-    const fs::path file = folder / "plain";
+    const fs::path file = folder.Path() / "plain";
     std::ofstream(file) << "x";
     Variables w;
     ProgramSetup(w, file.string());

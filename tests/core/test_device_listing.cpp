@@ -1,9 +1,9 @@
 #include "DeviceListing.h"
+#include "TempFolder.h"
 #include "Variables.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,18 +18,12 @@ namespace {
 class DeviceListing : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "orl-devices-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        ProgramSetup(v, folder.string());
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
+        ASSERT_TRUE(folder.Made());
+        ProgramSetup(v, folder.Path().string());
     }
     // The listing split at CR LF; a line end without CR fails the test.
     std::vector<std::string> Lines() const {
-        std::ifstream in(folder / DeviceListingFileName, std::ios::binary);
+        std::ifstream in(folder.Path() / DeviceListingFileName, std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(in),
                                std::istreambuf_iterator<char>()};
         std::vector<std::string> lines;
@@ -43,7 +37,7 @@ protected:
         return lines;
     }
 
-    fs::path folder;
+    test::TempFolder folder{"orl-devices"};
     Variables v;
 };
 
@@ -68,7 +62,7 @@ TEST_F(DeviceListing, ListsEveryDeviceIDAndIsReplacedOnEachUse) {
 }
 
 TEST_F(DeviceListing, AFolderThatCannotBeWrittenEndsSilently) {
-    const fs::path file = folder / "plain";
+    const fs::path file = folder.Path() / "plain";
     std::ofstream(file) << "x";
     Variables w;
     ProgramSetup(w, file.string());
