@@ -9,6 +9,7 @@
 
 #include "Configuration.h"
 #include "Options.h"
+#include "ProcStatus.h"
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
@@ -186,16 +187,6 @@ Row BurstRow() {
 
 // ---- Processes ------------------------------------------------------------------------------
 
-long StatusKilobytes(qint64 pid, const char* field) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(key.size()));
-    return -1;
-}
-
 // utime + stime in clock ticks.
 long long CpuTicks(qint64 pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -325,7 +316,7 @@ std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPa
         Fail("the panel did not start");
     const qint64 pid = panel->processId();
     Pause(StartupWaitMs); // the start-up sequence advances one step per one-second poll
-    const long peakKb = StatusKilobytes(pid, "VmHWM");
+    const long peakKb = test::StatusKilobytes(std::to_string(pid), "VmHWM");
     // The last step of the start-up asks for every strip's channel attributes, and each
     // answer is recorded in the panel's log.
     int attributeAnswers = 0;

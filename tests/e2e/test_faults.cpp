@@ -6,6 +6,7 @@
 #include "FrameWriter.h"
 #include "LoopbackServer.h"
 #include "Options.h"
+#include "ProcStatus.h"
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
@@ -44,12 +45,7 @@ constexpr bool ResidentMemoryMeasurable = true;
 #endif
 
 long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
+    return test::StatusKilobytes("self", "VmRSS");
 }
 
 // Nanoseconds this thread has spent ready to run but waiting for a processor, or -1 when
