@@ -10,6 +10,7 @@
 #include "Configuration.h"
 #include "Options.h"
 #include "ProcStatus.h"
+#include "ScratchPanel.h"
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
@@ -39,6 +40,8 @@
 #include <vector>
 
 using namespace orl;
+using orl::test::LinkQuiet;
+using orl::test::ScratchPanel;
 
 namespace {
 
@@ -79,10 +82,14 @@ std::string Fixed(double value, int decimals) {
 }
 
 std::string Thousands(double value) {
-    std::string digits = std::to_string(static_cast<long long>(value + 0.5));
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(static_cast<long long>(value + 0.5));
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 double Median(std::vector<double> values) {
@@ -138,25 +145,19 @@ struct InProcessSwitcher {
 
 Row BurstRow() {
     constexpr int Count = 10000;
-    QTemporaryDir dir;
     InProcessSwitcher sim;
     std::string error;
-    if (!dir.isValid() || !sim.server.Listen(0, error))
+    if (!sim.server.Listen(0, error))
         Fail("no simulator for the burst: " + error);
-    Variables v;
-    ProgramSetup(v, dir.path().toStdString());
-    ErrorLog log(v.AppPath);
-    frmMain window(v, log);
-    window.show();
-    v.IPAddress = "127.0.0.1";
-    v.IPPort = sim.server.Port();
+    ScratchPanel panel(sim.server.Port());
+    if (!panel.dir.isValid())
+        Fail("no scratch folder for the burst");
+    Variables& v = panel.v;
+    frmMain& window = *panel.window;
     v.ConsoleNumber = 1;
     v.FaderDeviceID[0] = 1;
     window.Link().ConnectToServer();
-    const auto quiet = [&] {
-        return v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0 &&
-               v.ReceiveBuffer.empty() && !window.DecodeTimer().isActive();
-    };
+    const auto quiet = [&] { return LinkQuiet(v, window); };
     if (!WaitUntil([&] { return v.SocketConnected; }, 5000))
         Fail("the panel did not connect to the in-process simulator");
     for (int tick = 0; tick < 30 && window.windowTitle() != CaptionConnected; ++tick) {

@@ -7,6 +7,7 @@
 #include "LoopbackServer.h"
 #include "Options.h"
 #include "ProcStatus.h"
+#include "ScratchPanel.h"
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
@@ -25,7 +26,9 @@
 #include <sstream>
 
 using namespace orl;
+using orl::test::LinkQuiet;
 using orl::test::LoopbackServer;
+using orl::test::ScratchPanel;
 using orl::test::WaitUntil;
 
 namespace {
@@ -148,10 +151,7 @@ protected:
         window->show();
     }
 
-    bool Quiet() const {
-        return v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0 &&
-               v.ReceiveBuffer.empty() && !window->DecodeTimer().isActive();
-    }
+    bool Quiet() const { return LinkQuiet(v, *window); }
 
     // A poll tick, then the answers to what it asked, and again, until the panel says it is
     // connected.
@@ -258,15 +258,10 @@ TEST(StalledServer, FaderMovesNeitherBlockTheWindowNorQueueWithoutBound) {
         peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
     });
 
-    QTemporaryDir dir;
-    Variables v;
-    ProgramSetup(v, dir.path().toStdString());
-    ErrorLog log(v.AppPath);
-    frmMain window(v, log);
-    window.show();
+    ScratchPanel panel(server.serverPort());
+    Variables& v = panel.v;
+    frmMain& window = *panel.window;
     window.activateWindow();
-    v.IPAddress = "127.0.0.1";
-    v.IPPort = server.serverPort();
     v.FaderDeviceID[0] = 7;
     window.Link().ConnectToServer();
     ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected && peer != nullptr; }));
@@ -363,14 +358,9 @@ TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         LoopbackServer server;
-        QTemporaryDir dir;
-        Variables v;
-        ProgramSetup(v, dir.path().toStdString());
-        ErrorLog log(v.AppPath);
-        frmMain window(v, log);
-        window.show();
-        v.IPAddress = "127.0.0.1";
-        v.IPPort = server.Port();
+        ScratchPanel panel(server.Port());
+        Variables& v = panel.v;
+        frmMain& window = *panel.window;
         v.FaderDeviceID[0] = 5;
         v.FaderSource[0] = 5; // input 5
         window.Link().ConnectToServer();
@@ -404,7 +394,7 @@ TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply)
 
         // Only what the decoder and the handlers report of broken input; nothing that
         // escaped them, and nothing about the log itself.
-        const std::vector<std::string> entries = LogEntries(dir.path().toStdString());
+        const std::vector<std::string> entries = LogEntries(panel.dir.path().toStdString());
         for (const std::string& line : entries)
             ASSERT_TRUE(OfKind(
                 line, {"Error Processing Command", "Error Processing Alpha Table",

@@ -1,0 +1,38 @@
+#pragma once
+// The main window on a fresh temporary program folder, pointed at a server on this machine,
+// for the tests and measurements that run a whole panel against a server of their own.
+
+#include "ErrorLog.h"
+#include "Variables.h"
+#include "frmMain.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace orl::test {
+
+// Nothing asked of the switcher is still unanswered and nothing received waits for decoding.
+inline bool LinkQuiet(const Variables& v, frmMain& window) {
+    return v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0 && v.ReceiveBuffer.empty() &&
+           !window.DecodeTimer().isActive();
+}
+
+class ScratchPanel {
+public:
+    // Shown, not yet connected: the caller sets what its panel needs, then connects.
+    explicit ScratchPanel(int port) {
+        ProgramSetup(v, dir.path().toStdString());
+        v.IPAddress = "127.0.0.1";
+        v.IPPort = port;
+        window = std::make_unique<frmMain>(v, log);
+        window->show();
+    }
+
+    QTemporaryDir dir;
+    Variables v;
+    ErrorLog log{v.AppPath};
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace orl::test
