@@ -8,7 +8,6 @@
 #include "Values.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QPalette>
 #include <QSignalBlocker>
 
@@ -97,6 +96,9 @@ void frmMain::CreateStrip(int index) {
     s.cmbSource->setObjectName(QStringLiteral("cmbSource"));
     s.cmbSource->setEditable(true);
     s.cmbSource->setInsertPolicy(QComboBox::NoInsert);
+    // No completion: it would turn a typed number or part of a name into a chosen entry
+    // (and send it) when the field is left.
+    s.cmbSource->setCompleter(nullptr);
     Place(s.cmbSource, 10, 240, 1700, 315);
     s.cmbSource->setFont(Font(QStringLiteral("Liberation Sans"), 8.25, true));
     PanelColours(s.cmbSource);
@@ -181,8 +183,7 @@ void frmMain::ConnectStripSignals(int index) {
     connect(s.cmdZerodb, &QPushButton::clicked, this,
             [this, i] { Guarded([=, this] { cmdZerodb_Click(i); }); });
     s.sliGain->installEventFilter(this);
-    if (QLineEdit* edit = s.cmbSource->lineEdit())
-        edit->installEventFilter(this);
+    s.cmbSource->installEventFilter(this);
 }
 
 void frmMain::ChainTabOrder() {

@@ -131,4 +131,18 @@ void frmMain::cmbSource_KeyPress(int index, int keyAscii) {
     });
 }
 
+void frmMain::cmbSource_LostFocus(int index) {
+    Guarded([&] {
+        QComboBox* combo = ComboOf(strips_, index);
+        const int current = combo->currentIndex();
+        const QString chosen = current >= 0 ? combo->itemText(current) : QString();
+        if (combo->currentText() == chosen)
+            return;
+        // With the current choice's text back in the field, the combo box finds nothing new
+        // to choose when its edit field finishes.
+        const QSignalBlocker quiet(combo);
+        combo->setEditText(chosen);
+    });
+}
+
 } // namespace orl

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPalette>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -179,6 +180,8 @@ void frmMain::Form_Load(const std::string& appPath) {
                         QMessageBox::Ok, this);
         box.exec();
         RunSetupDialog();
+        // What the operator configured shows at once, as after the setup menu item.
+        ApplySetupToWindow();
     } catch (...) {
         log_.ReportError("Error Loading Form", "Program Error");
     }
@@ -188,6 +191,10 @@ void frmMain::mnuSetup_Click() {
     SetStayOnTop(NotOnTop);
     RunSetupDialog();
     SetStayOnTop(v_.StayOnTopMode);
+    ApplySetupToWindow();
+}
+
+void frmMain::ApplySetupToWindow() {
     LayOutButtonColumn();
     for (int i = 0; i < v_.FaderCount; ++i) {
         if (i >= StripCount())
@@ -256,18 +263,21 @@ void frmMain::EnableDecodeTimer() {
 
 void frmMain::SetStayOnTop(std::int32_t mode) {
     const bool onTop = mode == StayOnTop;
-    if (onTop == windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+    Qt::WindowFlags flags = windowFlags();
+    if (onTop == flags.testFlag(Qt::WindowStaysOnTopHint))
         return;
-    // Changing a window flag hides the window: put it back where and as large as it was.
-    const bool wasVisible = isVisible();
-    const QPoint position = pos();
-    const QSize extent = size();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible) {
-        move(position);
-        resize(extent);
-        show();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    QWindow* native = windowHandle();
+    if (native == nullptr) {
+        // No native window yet: it is made with the flag when the window is first shown.
+        setWindowFlags(flags);
+        return;
     }
+    // The layer changes on the existing native window (the window manager's "above" state).
+    // Setting the widget's flags instead would destroy and re-create it, and a modal dialog
+    // still open over it would lose its owner and end up behind the panel.
+    overrideWindowFlags(flags);
+    native->setFlags(flags);
 }
 
 // ---- Window geometry --------------------------------------------------------------------
@@ -315,12 +325,13 @@ void frmMain::SetLeftTwips(QWidget* widget, int twips) {
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+    const bool keyEvent = type == QEvent::KeyPress || type == QEvent::KeyRelease;
+    if (!keyEvent && type != QEvent::FocusOut)
         return QMainWindow::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
     for (int i = 0; i < StripCount(); ++i) {
         const FaderStrip& strip = Strip(i);
-        if (watched == strip.sliGain) {
+        if (watched == strip.sliGain && keyEvent) {
+            auto* key = static_cast<QKeyEvent*>(event);
             const bool homeOrEnd = key->key() == Qt::Key_Home || key->key() == Qt::Key_End;
             if (type == QEvent::KeyPress && homeOrEnd) {
                 // The thumb jumps now; the move is sent once, when the key is released.
@@ -337,11 +348,19 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
             }
             return false;
         }
-        if (strip.cmbSource && watched == strip.cmbSource->lineEdit()) {
-            if (type == QEvent::KeyPress &&
-                (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-                Guarded([this, i] { cmbSource_KeyPress(i, EnterKey); });
-                return true;
+        // The keyboard focus is the combo box itself, which hands keys and focus changes to
+        // its edit field directly: they are caught here, before the edit field acts on them.
+        if (watched == strip.cmbSource) {
+            if (type == QEvent::KeyPress) {
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                    Guarded([this, i] { cmbSource_KeyPress(i, EnterKey); });
+                    return true;
+                }
+            } else if (type == QEvent::FocusOut &&
+                       static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+                // Opening the list is not leaving the field.
+                Guarded([this, i] { cmbSource_LostFocus(i); });
             }
             return false;
         }

@@ -88,6 +88,8 @@ public:
     void UpdateActiveSource(int index) override;
     void cmbSource_Click(int index);
     void cmbSource_KeyPress(int index, int keyAscii);
+    // Leaving the selector puts the current choice back; only a pick or Enter chooses.
+    void cmbSource_LostFocus(int index);
 
     // User buttons
     void SetupButtons();
@@ -105,6 +107,9 @@ public:
 
     // Lays out the user-button column and the window width by the rule of the setup menu.
     void LayOutButtonColumn();
+    // Brings the window in line with what the setup dialog left: the button column, the
+    // source selectors' enabled state, the user-button captions and all tallies.
+    void ApplySetupToWindow();
 
     // For tests and the program
     TCPComm& Link() { return link_; }

@@ -51,11 +51,18 @@ QLineEdit* MakeTextBox(QWidget* parent, const QString& name, const QString& text
     return box;
 }
 
+// An editable list whose typed text stays as typed: no completion to an entry (which
+// would choose that entry when the field is left) and nothing typed is added to the list.
+void MakeTypedTextPlain(QComboBox* list) {
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setCompleter(nullptr);
+}
+
 QComboBox* MakeTypeList(QWidget* parent, const QString& name, int left, int top) {
     auto* list = new QComboBox(parent);
     list->setObjectName(name);
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
+    MakeTypedTextPlain(list);
     QPalette palette = list->palette();
     const QColor colour(DialogRed, DialogGreen, DialogBlue);
     palette.setColor(QPalette::Base, colour);
@@ -150,8 +157,7 @@ void frmConfigureButtons::Form_Load() {
             row.lblButton = CopyBelow(this, model.lblButton, above.lblButton, "lblButton", i);
             row.lblButton->setText(QStringLiteral("Button %1").arg(i + 1));
             row.cmbType = CopyBelow(this, model.cmbType, above.cmbType, "cmbType", i);
-            row.cmbType->setEditable(true);
-            row.cmbType->setInsertPolicy(QComboBox::NoInsert);
+            MakeTypedTextPlain(row.cmbType);
             row.txtLabel = CopyBelow(this, model.txtLabel, above.txtLabel, "txtLabel", i);
             row.txtChannel1 =
                 CopyBelow(this, model.txtChannel1, above.txtChannel1, "txtChannel1", i);
@@ -214,11 +220,12 @@ void frmConfigureButtons::cmbType_Click(int row) {
 void frmConfigureButtons::TypeTextEdited(int row, const QString& text) {
     try {
         QComboBox* list = rows_[row].cmbType;
-        if (list->currentIndex() != -1) {
+        const int named = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (list->currentIndex() != named) {
             const int cursor = list->lineEdit()->cursorPosition();
             {
                 const QSignalBlocker blocker(list);
-                list->setCurrentIndex(-1);
+                list->setCurrentIndex(named);
                 list->setEditText(text);
             }
             list->lineEdit()->setCursorPosition(cursor);

@@ -1,6 +1,7 @@
 // The source combo box of a strip: its list, choosing by list and by typed number, and
 // showing the source the switcher reports without sending anything back.
 
+#include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 using namespace orl;
 using orl::test::PanelTest;
+using namespace orl::test;
 
 namespace {
 
@@ -25,7 +27,7 @@ class SourceSelection : public PanelTest {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
-        window->show();
+        ASSERT_TRUE(ActivateWindow(window.get()));
         ASSERT_NO_FATAL_FAILURE(ConnectToServer());
 
         v.FaderDeviceID[0] = 7;
@@ -90,9 +92,10 @@ TEST_F(SourceSelection, ListReadsUndefinedThenEachNameWithItsFourDigitNumber) {
 TEST_F(SourceSelection, PickingAnEntrySendsItAndMarksItsAttributesAsWanted) {
     Show(0);
     ASSERT_EQ(Combo()->currentIndex(), 1);
-    Combo()->setFocus();
+    ClickAt(Combo());
+    ASSERT_EQ(QApplication::focusWidget(), Combo());
 
-    QTest::keyClick(Combo(), Qt::Key_Down);
+    Key(window.get(), Qt::Key_Down);
     EXPECT_EQ(Combo()->currentIndex(), 2);
     EXPECT_EQ(Sent(), Source2);
     EXPECT_EQ(v.FaderSource[0], 2);
@@ -100,8 +103,8 @@ TEST_F(SourceSelection, PickingAnEntrySendsItAndMarksItsAttributesAsWanted) {
     EXPECT_TRUE(v.InchanRequestPending);
 
     ClearMarks();
-    QTest::keyClick(Combo(), Qt::Key_Up);
-    QTest::keyClick(Combo(), Qt::Key_Up);
+    Key(window.get(), Qt::Key_Up);
+    Key(window.get(), Qt::Key_Up);
     EXPECT_EQ(Combo()->currentIndex(), 0);
     EXPECT_EQ(Sent(), std::string(Source1) + " " + SourceNone);
     EXPECT_EQ(v.FaderSource[0], None);
@@ -121,24 +124,51 @@ TEST_F(SourceSelection, EnterInTheEditFieldChoosesByNumber) {
         {"0", 0, SourceNone}, {"99999", 5, Source5}, // too large for any 16-bit number
         {"xyz", 3, Source3},                         // not a number: the current choice is put back
         {"5x", 3, Source3},   {"-1", 3, Source3},    // below the first entry: likewise
-        {"", 3, Source3},
+        {"", 3, Source3},     {"Mic 2", 3, Source3}, // a name is not a number
     };
-    QLineEdit* edit = Combo()->lineEdit();
-    ASSERT_NE(edit, nullptr);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        Show(2); // the current choice is source 3
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
-        QTest::keyClick(edit, Qt::Key_Return);
-        EXPECT_EQ(Combo()->currentIndex(), c.entry);
-        EXPECT_EQ(Combo()->currentText(), Combo()->itemText(c.entry));
-        EXPECT_EQ(Combo()->count(), 6); // nothing typed is ever added to the list
-        EXPECT_EQ(Sent(), c.sent);
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        const Qt::KeyboardModifiers keypad =
+            enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.typed) + (enter == Qt::Key_Enter ? " keypad" : ""));
+            Show(2); // the current choice is source 3
+            Retype(Combo(), QString::fromLatin1(c.typed));
+            ASSERT_EQ(QApplication::focusWidget(), Combo());
+            Key(window.get(), enter, keypad);
+            EXPECT_EQ(Combo()->currentIndex(), c.entry);
+            EXPECT_EQ(Combo()->currentText(), Combo()->itemText(c.entry));
+            EXPECT_EQ(Combo()->count(), 6); // nothing typed is ever added to the list
+            EXPECT_EQ(Sent(), c.sent);
+        }
     }
     EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(SourceSelection, LeavingTheFieldAfterTypingPutsTheChoiceBackAndSendsNothing) {
+    v.FaderCount = 2; // a second strip to click into
+    ResizeFaderArrays(v, 2);
+    window->LoadFaders();
+    const struct {
+        const char* typed;
+        bool byTab; // else by a click into the other strip's selector
+    } cases[] = {
+        {"mic 2", true}, {"Mic 2 [0002]", true}, {"Mus", false},
+        {"4", false},    {"Line [0004]", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Show(2);
+        Retype(Combo(), QString::fromLatin1(c.typed));
+        if (c.byTab)
+            Key(window.get(), Qt::Key_Tab);
+        else
+            ClickAt(window->Strip(1).cmbSource);
+        EXPECT_NE(QApplication::focusWidget(), Combo());
+        EXPECT_EQ(Combo()->currentIndex(), 3);
+        EXPECT_EQ(Combo()->currentText(), "Phone [0003]");
+        EXPECT_EQ(v.FaderSource[0], 3);
+        EXPECT_EQ(Sent(), "");
+    }
 }
 
 TEST_F(SourceSelection, ShowingTheReportedSourceSendsNothing) {
@@ -194,8 +224,8 @@ TEST_F(SourceSelection, FailuresAreLoggedAndLeaveTheSelectorsWorking) {
     EXPECT_NE(LogText().find("Subscript out of range"), std::string::npos);
 
     // The operator can still choose.
-    Combo()->setFocus();
-    QTest::keyClick(Combo(), Qt::Key_Down);
+    ClickAt(Combo());
+    Key(window.get(), Qt::Key_Down);
     EXPECT_FALSE(Sent().empty());
 }
 

@@ -2,6 +2,7 @@
 // type list and its codes, the tally field that follows the type, and OK and Cancel.
 
 #include "ErrorLog.h"
+#include "OperatorInput.h"
 #include "Variables.h"
 #include "frmConfigureButtons.h"
 #include "frmSetup.h"
@@ -21,6 +22,7 @@
 
 using namespace orl;
 using orl::dialog_look::TwipsGeometry;
+using namespace orl::test;
 
 namespace {
 
@@ -43,9 +45,7 @@ protected:
 
     frmConfigureButtons& Open() {
         dialog = std::make_unique<frmConfigureButtons>(v, log);
-        dialog->show();
-        dialog->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        EXPECT_TRUE(ActivateWindow(dialog.get()));
         return *dialog;
     }
 
@@ -63,19 +63,14 @@ protected:
         return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
-    static void Retype(QLineEdit* field, const QString& text) {
-        field->setFocus(Qt::MouseFocusReason);
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
-    }
-    // Picks a list entry with the keyboard, as the operator would.
+    // Picks a list entry with the keyboard, as the operator would: a click into the list,
+    // then Down or Up.
     static void Pick(QComboBox* list, int position) {
-        list->setFocus(Qt::MouseFocusReason);
+        ClickAt(list);
         while (list->currentIndex() < position)
-            QTest::keyClick(list, Qt::Key_Down);
+            Key(list, Qt::Key_Down);
         while (list->currentIndex() > position)
-            QTest::keyClick(list, Qt::Key_Up);
+            Key(list, Qt::Key_Up);
     }
 
     std::string LogText() const {
@@ -141,11 +136,11 @@ TEST_F(ConfigureButtons, OpensWithEightRowsFromTheButtonTable) {
 TEST_F(ConfigureButtons, OkWithNothingChangedWritesBackWhatWasLoaded) {
     Open();
     // Enter in a field presses nothing; Enter on the focused OK presses it.
-    Label(0)->setFocus();
-    QTest::keyClick(Label(0), Qt::Key_Return);
+    ClickAt(Label(0));
+    Key(dialog.get(), Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible());
-    Button("cmdOk")->setFocus();
-    QTest::keyClick(Button("cmdOk"), Qt::Key_Return);
+    ASSERT_TRUE(TabTo(Button("cmdOk")));
+    Key(dialog.get(), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     for (int row = 0; row < 8; ++row) {
@@ -170,15 +165,44 @@ TEST_F(ConfigureButtons, TallyFieldFollowsTheSelectedType) {
 
     // Typing into the list's text leaves no entry selected.
     Pick(Type(1), 10);
-    QTest::keyClicks(Type(1)->lineEdit(), "x");
+    orl::test::Type(dialog.get(), QStringLiteral("x"));
     EXPECT_EQ(Type(1)->currentIndex(), -1);
     EXPECT_FALSE(Tally(1)->isEnabled());
 
-    QTest::mouseClick(Button("cmdOk"), Qt::LeftButton);
+    ClickAt(Button("cmdOk"));
     EXPECT_EQ(v.UserButtons[2].ButtonType, 1000);
     EXPECT_EQ(v.UserButtons[2].Channel2, 22) << "stored also from a disabled tally field";
     EXPECT_EQ(v.UserButtons[4].ButtonType, 1012);
     EXPECT_EQ(v.UserButtons[1].ButtonType, None);
+}
+
+TEST_F(ConfigureButtons, TypedTextSelectsAnEntryOnlyWhenItIsExactlyItsName) {
+    Open();
+    const struct {
+        int row;
+        const char* typed;
+        int position; // -1: no entry selected
+        std::int16_t stored;
+    } cases[] = {
+        {0, "Relay", -1, None},                   // part of a name completes to nothing
+        {1, "relay toggle", -1, None},            // the case must match
+        {2, "Opto Toggle, Opto", -1, None},       // past an exact name, then not one
+        {3, "Relay Toggle, Opto Tally", 7, 1010}, // exactly a name: that entry
+        {4, "Opto Follows Button", 5, 1101},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Retype(Type(c.row), QString::fromLatin1(c.typed));
+        EXPECT_EQ(Type(c.row)->currentIndex(), c.position);
+        EXPECT_EQ(Tally(c.row)->isEnabled(), c.position >= 6);
+    }
+    ClickAt(Button("cmdOk")); // leaves the last list by the mouse, as the operator does
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(Type(c.row)->currentText(), QString::fromLatin1(c.typed)) << "kept as typed";
+        EXPECT_EQ(v.UserButtons[static_cast<std::size_t>(c.row)].ButtonType, c.stored);
+    }
+    EXPECT_FALSE(dialog->isVisible());
 }
 
 TEST_F(ConfigureButtons, ControlChannelTooLargeStopsOkAtItsRow) {
@@ -190,7 +214,7 @@ TEST_F(ConfigureButtons, ControlChannelTooLargeStopsOkAtItsRow) {
         Retype(Tally(row), QString::number(200 + row));
     }
     Retype(Control(3), QStringLiteral("70000"));
-    QTest::mouseClick(Button("cmdOk"), Qt::LeftButton);
+    ClickAt(Button("cmdOk"));
 
     EXPECT_TRUE(dialog->isVisible());
     for (int row = 0; row < 3; ++row) {
@@ -221,7 +245,7 @@ TEST_F(ConfigureButtons, CancelAfterChangingEveryRowStoresNothing) {
         Retype(Control(row), QStringLiteral("5"));
         Retype(Tally(row), QStringLiteral("6"));
     }
-    QTest::mouseClick(Button("cmdCancel"), Qt::LeftButton);
+    ClickAt(Button("cmdCancel"));
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     for (int row = 0; row < 8; ++row)
         ExpectSame(v.UserButtons[static_cast<std::size_t>(row)],
