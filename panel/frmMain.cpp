@@ -350,7 +350,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         }
         // The keyboard focus is the combo box itself, which hands keys and focus changes to
         // its edit field directly: they are caught here, before the edit field acts on them.
-        if (watched == strip.cmbSource) {
+        // (A combo box being destroyed is no longer one, and loses its focus too.)
+        if (watched == strip.cmbSource && qobject_cast<QComboBox*>(watched) != nullptr) {
             if (type == QEvent::KeyPress) {
                 const int key = static_cast<QKeyEvent*>(event)->key();
                 if (key == Qt::Key_Return || key == Qt::Key_Enter) {
