@@ -20,8 +20,8 @@ constexpr std::int16_t None = 16383;
 constexpr int MaxFaders = 20;
 constexpr int DeviceIDCount = 8193; // device IDs 0 .. 8192
 constexpr int MaxDeviceID = 8192;
-constexpr std::int32_t StayOnTop = -1;   // above all other windows
-constexpr std::int32_t NotOnTop = -2;    // ordinary z-order
+constexpr std::int32_t StayOnTop = -1; // above all other windows
+constexpr std::int32_t NotOnTop = -2;  // ordinary z-order
 constexpr std::int16_t PanelModeDeviceID = 0;
 constexpr std::int16_t PanelModeConsole = 1;
 
@@ -35,8 +35,8 @@ struct UserButtonRecord {
 };
 
 struct DeviceIDRecord {
-    std::int16_t Source = 0; // zero-based input number; 16383 = none
-    std::int16_t Gain = 0;   // gain position, 1024 = 0 dB
+    std::int16_t Source = 0;        // zero-based input number; 16383 = none
+    std::int16_t Gain = 0;          // gain position, 1024 = 0 dB
     std::uint8_t ChannelStatus = 0; // 64 = on
     bool RequestPending = false;
 };
@@ -120,7 +120,34 @@ struct Variables {
     bool InchanRequestPending = false;
 };
 
-// Initial values of the whole state; `appPath` is the program's folder (a '/' is
+// What decides the application path: the folder that holds the panel's files.
+struct ApplicationFolderChoice {
+    std::string programFolder;   // the folder the program was started from
+    std::string explicitFolder;  // --folder DIR; empty when not given
+    std::string installedFolder; // where an installation puts the program; never portable
+    std::string configHome;      // $XDG_CONFIG_HOME; only an absolute path counts
+    std::string home;            // the user's home folder
+    std::string siteFolder = "/etc/orl-console/"; // may hold the site's orlntpnl.ini
+};
+
+struct ApplicationFolder {
+    std::string path;    // ends in '/'
+    std::string problem; // empty, or the folder and the system's reason it cannot be used
+};
+
+// The folder is, in this order: the explicit folder; the program's folder when it is
+// writable and not the installed one (a portable copy, used as it is); else
+// configHome (or home + "/.config") + "/orl-console". The explicit and the per-user
+// folder are created when missing, and start from the site's orlntpnl.ini when they
+// hold none. An unusable folder is still the answer, with the reason in `problem`.
+ApplicationFolder ApplicationPath(const ApplicationFolderChoice& choice);
+
+// The choice for this process: $XDG_CONFIG_HOME, and $HOME or the password database.
+ApplicationFolderChoice ApplicationFolderChoiceOfThisUser(std::string programFolder,
+                                                          std::string explicitFolder,
+                                                          std::string installedFolder);
+
+// Initial values of the whole state; `appPath` is the application path (a '/' is
 // appended when missing). Every per-fader array gets FaderCount (1) elements.
 void ProgramSetup(Variables& v, const std::string& appPath);
 

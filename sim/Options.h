@@ -10,6 +10,7 @@
 namespace orl::sim {
 
 struct Options {
+    std::string bindAddress = "127.0.0.1";
     int port = 1250; // 0 picks a free port
     SwitcherSize size;
     bool quiet = false;
@@ -18,7 +19,7 @@ struct Options {
 };
 
 // Parses the arguments (program name first). On a bad argument returns false with a
-// message in `error`; --help prints the usage and exits.
+// message in `error`; --help and --version print and exit.
 bool ParseOptions(const QStringList& arguments, Options& options, std::string& error);
 
 } // namespace orl::sim

@@ -29,7 +29,7 @@ SimulatorServer::SimulatorServer(Switcher& switcher, Trace& trace, const Options
 }
 
 bool SimulatorServer::Listen(quint16 port, std::string& error) {
-    if (server_.listen(QHostAddress::LocalHost, port))
+    if (server_.listen(QHostAddress(QString::fromStdString(options_.bindAddress)), port))
         return true;
     error = server_.errorString().toStdString();
     return false;

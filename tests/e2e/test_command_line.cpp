@@ -1,0 +1,89 @@
+// Both programs answer --help and --version and refuse bad arguments without a display
+// and without starting a window or a server.
+
+#include "SimulatorProcess.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the program with no display of any kind; -1 when it did not end within 10 s.
+Outcome RunWithoutDisplay(const char* program, const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Outcome run;
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+TEST(CommandLine, HelpVersionAndBadArgumentsOfBothProgramsNeedNoDisplay) {
+    const QString version = QStringLiteral(ORL_VERSION);
+    struct Case {
+        const char* program;
+        QStringList arguments;
+        int exitCode;
+        QString out; // a pattern the output must match
+        QString err; // a pattern the error output must match
+    };
+    const Case cases[] = {
+        {ORL_CONSOLE_PATH, {"--version"}, 0, "^orl-console " + version + "\n$", "^$"},
+        {ORL_CONSOLE_PATH, {"-v"}, 0, "^orl-console " + version + "\n$", "^$"},
+        {ORL_CONSOLE_PATH, {"--help"}, 0, "^Usage: orl-console .*--version.*--folder <DIR>", "^$"},
+        {ORL_CONSOLE_PATH, {"--bogus"}, 2, "^$", "'bogus'.*\nUsage: orl-console "},
+        {ORL_CONSOLE_PATH, {"extra"}, 2, "^$", "'extra'.*\nUsage: orl-console "},
+        {ORL_CONSOLE_PATH, {"--folder"}, 2, "^$", "folder.*\nUsage: orl-console "},
+        {ORL_CONSOLE_PATH, {"--folder", ""}, 2, "^$", "wants a folder.*\nUsage: "},
+        {ORL_SIM_PATH, {"--version"}, 0, "^orl-switcher-sim " + version + "\n$", "^$"},
+        {ORL_SIM_PATH,
+         {"--help"},
+         0,
+         "--bind <ADDRESS>.*default: 127\\.0\\.0\\.1.*default: 1250",
+         "^$"},
+        {ORL_SIM_PATH, {"--bind", "not-an-address"}, 2, "^$", "--bind wants an IP address"},
+        {ORL_SIM_PATH, {"--bogus"}, 2, "^$", "'bogus'.*\nUsage: orl-switcher-sim "},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunWithoutDisplay(c.program, c.arguments);
+        const QString what = QString(c.program).section('/', -1) + " " + c.arguments.join(' ');
+        EXPECT_EQ(run.exitCode, c.exitCode) << what.toStdString() << "\n" << run.err.toStdString();
+        const auto dotAll = QRegularExpression::DotMatchesEverythingOption;
+        EXPECT_TRUE(QRegularExpression(c.out, dotAll).match(run.out).hasMatch())
+            << what.toStdString() << " printed:\n"
+            << run.out.toStdString();
+        EXPECT_TRUE(QRegularExpression(c.err, dotAll).match(run.err).hasMatch())
+            << what.toStdString() << " reported:\n"
+            << run.err.toStdString();
+    }
+}
+
+TEST(CommandLine, SimulatorBoundToEveryInterfaceSaysSoAndTakesLoopbackPanels) {
+    orl::test::SimulatorProcess simulator({"--bind", "0.0.0.0"});
+    const QRegularExpression listening("^listening on 0\\.0\\.0\\.0:([0-9]+)$");
+    const QRegularExpressionMatch match = listening.match(simulator.FirstLine());
+    ASSERT_TRUE(match.hasMatch()) << simulator.FirstLine().toStdString();
+    orl::test::RawPanel panel(static_cast<quint16>(match.captured(1).toUInt()));
+    EXPECT_TRUE(panel.Connected());
+}
