@@ -7,6 +7,7 @@ orl_packages=(
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-dev
     xvfb xauth x11-apps x11-utils imagemagick fonts-liberation
+    dpkg-dev desktop-file-utils lintian xdotool
 )
 
 orl_install_deps() {
