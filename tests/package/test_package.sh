@@ -72,11 +72,12 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$
 
 useradd --home-dir "$home" --create-home --shell /bin/sh --user-group "$user"
 user_made=1
+install -d -m 700 -o "$user" "$scratch/run"
 
 # The user's environment: nothing of root's, an X server only when named.
 as_user() { # [DISPLAY] command...
     runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
-        XAUTHORITY="$scratch/xauth" ${display:+DISPLAY=:$display} "$@"
+        XDG_RUNTIME_DIR="$scratch/run" XAUTHORITY="$scratch/xauth" ${display:+DISPLAY=:$display} "$@"
 }
 
 /usr/bin/orl-switcher-sim --port 0 --quiet </dev/null >"$scratch/sim.log" 2>&1 &
@@ -91,7 +92,7 @@ done
 
 # A cookie for any display number, so that Xvfb can pick its own with -displayfd.
 printf 'ffff 0000  0000  0012 4d49542d4d414749432d434f4f4b49452d31 0010 %s\n' "$(mcookie)" |
-    xauth -f "$scratch/xauth" nmerge -
+    xauth -q -f "$scratch/xauth" nmerge - 2>/dev/null
 chown "$user" "$scratch/xauth"
 Xvfb -displayfd 3 -auth "$scratch/xauth" -nolisten tcp -screen 0 1280x1024x24 \
     3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
@@ -108,7 +109,7 @@ echo "== simulator on 127.0.0.1:$port, Xvfb on :$display, user $user"
 # ---- helpers of the panel runs
 panel_pid=
 start_panel() { # arguments...; sets panel_pid
-    local pidfile=$scratch/panel.pid
+    local pidfile=$scratch/run/panel.pid
     rm -f "$pidfile"
     as_user sh -c 'echo $$ >"$0"; exec /usr/bin/orl-console "$@"' "$pidfile" "$@" \
         >>"$scratch/panel.log" 2>&1 &
