@@ -24,8 +24,7 @@ orl::CommandLineOutcome ReadCommandLine(int argc, char** argv, orl::ConsoleOptio
 
 // Shown beside the panel, which goes on without saving anything; also told on stderr.
 void ReportUnusableFolder(const std::string& problem, QWidget* parent) {
-    std::fprintf(stderr, "orl-console: the settings folder cannot be used: %s\n",
-                 problem.c_str());
+    std::fprintf(stderr, "orl-console: the settings folder cannot be used: %s\n", problem.c_str());
     auto* box = new QMessageBox(
         QMessageBox::Warning, QStringLiteral("Settings Folder"),
         QStringLiteral("The settings folder cannot be used:\n") + QString::fromStdString(problem) +
