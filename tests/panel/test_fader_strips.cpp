@@ -1,5 +1,6 @@
 // The fader strips of the main window: where strips stand as the count changes, the gain
 // label, and what the slider and "0db" send, seen by a loopback server.
+#include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
 #include <QLineEdit>
@@ -12,9 +13,15 @@ namespace orl {
 namespace {
 
 Bytes GainFrame(int device, int gain) {
-    Bytes frame{0xE3, 0x02, 0x14, 0x01, 0x00,
-                static_cast<std::uint8_t>(device & 0x7F), static_cast<std::uint8_t>(device >> 7),
-                static_cast<std::uint8_t>(gain & 0x7F), static_cast<std::uint8_t>(gain >> 7)};
+    Bytes frame{0xE3,
+                0x02,
+                0x14,
+                0x01,
+                0x00,
+                static_cast<std::uint8_t>(device & 0x7F),
+                static_cast<std::uint8_t>(device >> 7),
+                static_cast<std::uint8_t>(gain & 0x7F),
+                static_cast<std::uint8_t>(gain >> 7)};
     int sum = 0;
     for (std::size_t i = 1; i < frame.size(); ++i)
         sum += frame[i];
@@ -25,7 +32,6 @@ Bytes GainFrame(int device, int gain) {
 
 class FaderStrips : public test::PanelTest {
 protected:
-
     void SetFaderCount(int count) {
         v.FaderCount = static_cast<std::int16_t>(count);
         ResizeFaderArrays(v, static_cast<std::size_t>(count));
@@ -34,9 +40,7 @@ protected:
     // Connects the panel to the loopback server and shows the window with focus.
     void Connect() {
         ASSERT_NO_FATAL_FAILURE(ConnectToServer());
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(test::ActivateWindow(window.get()));
     }
 
     // Waits until `expected` has arrived, then a little longer so that an extra message
@@ -115,7 +119,7 @@ TEST_F(FaderStrips, NewStripIsBuiltLikeTheFirstAndFilledOnlyWhenNoRequestIsOutst
     const FaderStrip& first = window->Strip(0);
     const auto controls = [](const FaderStrip& s) {
         return std::vector<QWidget*>{s.cmbSource, s.lblGain, s.sliGain, s.cmdZerodb, s.cmdBtn1,
-                                     s.cmdBtn2, s.cmdBtn3, s.cmdBtn4, s.cmdOn, s.cmdOff};
+                                     s.cmdBtn2,   s.cmdBtn3, s.cmdBtn4, s.cmdOn,     s.cmdOff};
     };
     for (std::size_t k = 0; k < controls(first).size(); ++k) {
         EXPECT_EQ(controls(waiting)[k]->geometry(), controls(first)[k]->geometry()) << k;
@@ -166,8 +170,8 @@ TEST_F(FaderStrips, InitSliderShowsTheDeviceWithoutSending) {
         bool on;
     };
     const Case cases[] = {
-        {64, 724, -724, "  -30db", true},  {0, 1144, -1144, "  +12db", false},
-        {32, 24, -224, "  Off", false},    {33, 100, -224, "  -92.4db", true},
+        {64, 724, -724, "  -30db", true},     {0, 1144, -1144, "  +12db", false},
+        {32, 24, -224, "  Off", false},       {33, 100, -224, "  -92.4db", true},
         {0, 2000, -1144, "  +97.6db", false},
     };
     const FaderStrip& s = window->Strip(0);
@@ -192,8 +196,8 @@ TEST_F(FaderStrips, InitSliderShowsTheDeviceWithoutSending) {
 
     // Only the End key's message arrives: InitSlider sent nothing before it.
     v.FaderDeviceID[0] = 3;
-    s.sliGain->setFocus();
-    QTest::keyClick(s.sliGain, Qt::Key_End);
+    ASSERT_TRUE(test::TabTo(s.sliGain));
+    test::Key(window.get(), Qt::Key_End);
     ExpectReceived({GainFrame(3, 24)});
 }
 
@@ -201,27 +205,28 @@ TEST_F(FaderStrips, OperatorMovesSendOneMessageEachWithThePositionReached) {
     Connect();
     v.FaderDeviceID[0] = 3;
     const FaderStrip& s = window->Strip(0);
-    s.sliGain->setFocus();
+    ASSERT_TRUE(test::TabTo(s.sliGain));
+    const auto key = [this](Qt::Key k) { test::Key(window.get(), k); };
 
-    QTest::keyClick(s.sliGain, Qt::Key_Up); // up raises the gain: 224 -> 225
+    key(Qt::Key_Up); // up raises the gain: 224 -> 225
     ExpectReceived({GainFrame(3, 225)});
     EXPECT_EQ(s.lblGain->text(), "  -79.9db");
     EXPECT_EQ(v.FaderGain[0], 225);
 
-    QTest::keyClick(s.sliGain, Qt::Key_Down); // back to the bottom: sent as off
+    key(Qt::Key_Down); // back to the bottom: sent as off
     ExpectReceived({GainFrame(3, 24)});
     EXPECT_EQ(s.lblGain->text(), "  Off");
     EXPECT_EQ(v.FaderGain[0], 24);
 
-    QTest::keyClick(s.sliGain, Qt::Key_PageUp);
-    QTest::keyClick(s.sliGain, Qt::Key_PageUp);
+    key(Qt::Key_PageUp);
+    key(Qt::Key_PageUp);
     ExpectReceived({GainFrame(3, 229), GainFrame(3, 234)});
 
-    QTest::keyClick(s.sliGain, Qt::Key_Home);
+    key(Qt::Key_Home);
     EXPECT_EQ(s.sliGain->value(), -1144);
     ExpectReceived({GainFrame(3, 1144)});
     EXPECT_EQ(s.lblGain->text(), "  +12db");
-    QTest::keyClick(s.sliGain, Qt::Key_End);
+    key(Qt::Key_End);
     ExpectReceived({GainFrame(3, 24)});
 
     // A mouse drag: each position the thumb reaches is sent once.
@@ -260,11 +265,8 @@ TEST_F(FaderStrips, StripControlsReachTheirHandlers) {
     const FaderStrip& s = window->Strip(0);
 
     // Enter in the edit field chooses by number.
-    QLineEdit* edit = s.cmbSource->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, "2");
-    QTest::keyClick(edit, Qt::Key_Return);
+    test::Retype(s.cmbSource, QStringLiteral("2"));
+    test::Key(window.get(), Qt::Key_Return);
     EXPECT_EQ(v.FaderSource[0], 2);
     EXPECT_EQ(s.cmbSource->currentIndex(), 2);
     EXPECT_EQ(s.cmbSource->count(), 257); // nothing typed is ever inserted
@@ -276,8 +278,8 @@ TEST_F(FaderStrips, StripControlsReachTheirHandlers) {
     EXPECT_EQ(s.cmdOn->BackgroundColour(), OnColour);
 
     // IFB answers the mouse being held, never the keyboard.
-    s.cmdBtn4->setFocus();
-    QTest::keyClick(s.cmdBtn4, Qt::Key_Space);
+    ASSERT_TRUE(test::TabTo(s.cmdBtn4));
+    test::Key(window.get(), Qt::Key_Space);
     EXPECT_EQ(s.cmdBtn4->BackgroundColour(), IdleColour);
     QTest::mousePress(s.cmdBtn4, Qt::LeftButton);
     EXPECT_EQ(s.cmdBtn4->BackgroundColour(), ActiveColour);

@@ -1,6 +1,7 @@
 // ON / OFF, PGM / OFFLN / CUE and IFB clicked on real buttons: the bytes that reach a
 // server on loopback, the colours shown and the panel state left behind.
 
+#include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
 #include <QTest>
@@ -17,7 +18,7 @@ class StripButtons : public PanelTest {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
-        window->show();
+        ASSERT_TRUE(test::ActivateWindow(window.get()));
         ASSERT_NO_FATAL_FAILURE(ConnectToServer());
 
         // Strip 0 works device 7, source 5, at 0 dB and on; console 2.
@@ -163,8 +164,8 @@ TEST_F(StripButtons, IfbTakesWhileHeldAndOnlyWithAnIfbOutput) {
     QTest::mousePress(S().cmdBtn4, Qt::RightButton);
     QTest::mouseRelease(S().cmdBtn4, Qt::RightButton);
     EXPECT_EQ(Sent(), "FE 25 00 04 00 09 00 32 FF | FE 21 00 04 00 09 00 2E FF");
-    S().cmdBtn4->setFocus();
-    QTest::keyClick(S().cmdBtn4, Qt::Key_Space);
+    ASSERT_TRUE(test::TabTo(S().cmdBtn4));
+    test::Key(window.get(), Qt::Key_Space);
     EXPECT_EQ(Sent(), "");
 
     // No IFB output, no source, no input channel record: nothing is taken, nothing lights.

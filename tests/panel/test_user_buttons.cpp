@@ -1,6 +1,7 @@
 // The column of user buttons: what each type sends on click, press and release, and how
 // the reported relay and opto states light it.
 
+#include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
 #include <QTest>
@@ -19,7 +20,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
         v.DisplayButtonPanel = true;
         window->LayOutButtonColumn();
-        window->show();
+        ASSERT_TRUE(test::ActivateWindow(window.get()));
         ASSERT_NO_FATAL_FAILURE(ConnectToServer());
     }
 
@@ -87,8 +88,8 @@ TEST_F(UserButtons, ClickSendsByTypeAndTogglesFollowTheLastReportedState) {
 
     // The keyboard clicks like the mouse.
     Configure(3, 1100, 5); // Opto Toggle on opto 5
-    B(3)->setFocus();
-    QTest::keyClick(B(3), Qt::Key_Space);
+    ASSERT_TRUE(test::TabTo(B(3)));
+    test::Key(window.get(), Qt::Key_Space);
     EXPECT_EQ(Sent(), Opto4On);
     EXPECT_EQ(v.UserButtons[3].OptoState, 1);
     EXPECT_EQ(LogText(), "");
@@ -111,8 +112,8 @@ TEST_F(UserButtons, FollowButtonTypesSendOnPressAndReleaseOnly) {
         EXPECT_EQ(Sent(), c.press);
         QTest::mouseRelease(B(4), Qt::LeftButton); // also a click: that sends nothing
         EXPECT_EQ(Sent(), c.release);
-        B(4)->setFocus();
-        QTest::keyClick(B(4), Qt::Key_Space);
+        ASSERT_TRUE(test::TabTo(B(4)));
+        test::Key(window.get(), Qt::Key_Space);
         EXPECT_EQ(Sent(), "");
     }
 }
@@ -154,9 +155,9 @@ TEST_F(UserButtons, TallyComesFromTheChannelOfTheType) {
         bool relay; // the lighting state lives in RelayStates
         int index;  // the state element that lights it
     } cases[] = {
-        {1000, 3, 9, true, 2},  {1001, 3, 9, true, 2},  {1002, 3, 9, true, 2},
-        {1010, 3, 9, false, 8}, {1011, 3, 9, false, 8}, {1012, 3, 9, false, 8},
-        {1100, 3, 9, false, 2}, {1101, 3, 9, false, 2}, {1111, 3, 9, false, 8},
+        {1000, 3, 9, true, 2},     {1001, 3, 9, true, 2},      {1002, 3, 9, true, 2},
+        {1010, 3, 9, false, 8},    {1011, 3, 9, false, 8},     {1012, 3, 9, false, 8},
+        {1100, 3, 9, false, 2},    {1101, 3, 9, false, 2},     {1111, 3, 9, false, 8},
         {1000, 256, 9, true, 255}, {1012, 3, 256, false, 255}, // the last of a 256 table
     };
     for (const auto& c : cases) {
