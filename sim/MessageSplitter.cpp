@@ -1,6 +1,5 @@
 #include "MessageSplitter.h"
 
-#include "ByteManipulation.h"
 #include "Protocol.h"
 
 namespace orl::sim {
@@ -10,6 +9,27 @@ namespace {
 bool IsSingleByteCommand(std::uint8_t b) {
     return b == wire::SwitcherOffline || b == wire::LinkNoOp || b == wire::PollAnswer ||
            b == wire::Poll;
+}
+
+// Position of the first byte at or after `from` with the high bit set (a command byte or
+// the end byte), or `size` when there is none.
+std::size_t NextMarkedByte(const std::uint8_t* bytes, std::size_t from, std::size_t size) {
+    while (from < size && !wire::IsCommand(bytes[from]))
+        ++from;
+    return from;
+}
+
+// Stray data bytes and frames broken off by a command byte before their end byte, in
+// front of the next message: one pass, each byte looked at once.
+std::size_t JunkInFront(const std::uint8_t* bytes, std::size_t size) {
+    std::size_t at = NextMarkedByte(bytes, 0, size);
+    while (at < size && !IsSingleByteCommand(bytes[at]) && bytes[at] != wire::EndOfMessage) {
+        const std::size_t next = NextMarkedByte(bytes, at + 1, size);
+        if (next == size || bytes[next] == wire::EndOfMessage)
+            break;
+        at = next;
+    }
+    return at;
 }
 
 } // namespace
@@ -30,35 +50,20 @@ std::size_t MessageSplitter::TakeDropped() {
 }
 
 std::optional<Bytes> MessageSplitter::Next() {
-    while (!buffer_.empty()) {
-        const std::uint8_t* bytes = buffer_.data();
-        const std::size_t size = buffer_.size();
-        std::size_t stray = 0;
-        while (stray < size && !wire::IsCommand(bytes[stray]))
-            ++stray;
-        if (stray > 0) {
-            Drop(stray);
-            continue;
-        }
-        if (IsSingleByteCommand(bytes[0]))
-            return buffer_.Take(1);
-
-        const long end = FindEOM(buffer_);
-        const std::size_t scanTo = end > 0 ? static_cast<std::size_t>(end) - 1 : size;
-        std::size_t broken = 0;
-        for (std::size_t j = 1; j < scanTo && broken == 0; ++j)
-            if (wire::IsCommand(bytes[j]))
-                broken = j;
-        if (broken > 0) {
-            Drop(broken);
-            continue;
-        }
-        if (end > 0)
-            return buffer_.Take(static_cast<std::size_t>(end));
-        if (size > MaxPendingFrame)
-            Drop(size);
+    const std::size_t junk = JunkInFront(buffer_.data(), buffer_.size());
+    if (junk > 0)
+        Drop(junk);
+    if (buffer_.empty())
         return std::nullopt;
-    }
+    const std::uint8_t* bytes = buffer_.data();
+    const std::size_t size = buffer_.size();
+    if (IsSingleByteCommand(bytes[0]) || bytes[0] == wire::EndOfMessage)
+        return buffer_.Take(1);
+    const std::size_t end = NextMarkedByte(bytes, 1, size);
+    if (end < size)
+        return buffer_.Take(end + 1); // the byte found is the end byte
+    if (size > MaxPendingFrame)
+        Drop(size);
     return std::nullopt;
 }
 
