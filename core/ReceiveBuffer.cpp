@@ -22,6 +22,7 @@ Bytes ReceiveBuffer::Take(std::size_t count) {
         count = size();
     Bytes taken(data(), data() + count);
     offset_ += count;
+    examined_ = 0;
     if (offset_ == storage_.size())
         Clear();
     return taken;
@@ -30,6 +31,7 @@ Bytes ReceiveBuffer::Take(std::size_t count) {
 void ReceiveBuffer::Clear() {
     storage_.clear();
     offset_ = 0;
+    examined_ = 0;
 }
 
 // Moving the remainder to the front is worth it once the consumed part is at least as

@@ -26,6 +26,14 @@ public:
     // takes everything.
     Bytes Take(std::size_t count);
     void Clear();
+
+    // How many bytes from the front a reader has already looked through without finding
+    // the end it waits for, so that it can resume there when more bytes arrive. Reset
+    // whenever the front moves or the buffer is cleared.
+    std::size_t Examined() const { return examined_; }
+    void SetExamined(std::size_t count) { examined_ = count < size() ? count : size(); }
+    // Bytes of storage held, used or not (tests and diagnostics).
+    std::size_t Capacity() const { return storage_.capacity(); }
     // A copy of the undecoded bytes (tests and diagnostics).
     Bytes Contents() const { return Bytes(data(), data() + size()); }
 
@@ -33,6 +41,7 @@ private:
     void CompactIfWorthIt();
     Bytes storage_;
     std::size_t offset_ = 0;
+    std::size_t examined_ = 0;
 };
 
 } // namespace orl

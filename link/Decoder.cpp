@@ -5,6 +5,8 @@
 #include "ByteManipulation.h"
 #include "Protocol.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 namespace orl {
@@ -41,99 +43,151 @@ struct DecodeStep {
 
 } // namespace
 
+namespace {
+
+bool IsSingleByteCommand(std::uint8_t b) {
+    return b == wire::Poll || b == wire::PollAnswer || b == wire::SwitcherOffline ||
+           b == wire::LinkNoOp;
+}
+
+// Position of the first byte at or after `from` with the high bit set (a command byte or
+// the end byte), or `size` when there is none.
+std::size_t NextMarkedByte(const std::uint8_t* bytes, std::size_t from, std::size_t size) {
+    while (from < size && !wire::IsCommand(bytes[from]))
+        ++from;
+    return from;
+}
+
+// What lies at the front of the buffer, found in one pass over it.
+struct Front {
+    std::size_t junk = 0;    // stray data bytes and broken-off messages before the message
+    std::size_t stray = 0;   // of which stray data bytes before the first command byte
+    std::size_t end = 0;     // position of the message's end byte, counted after the junk
+    bool unfinished = false; // the message's end byte has not arrived yet
+};
+
+// A framed message is broken off when a command byte comes before its end byte: what
+// precedes that command byte is junk, and the command byte starts the next message. Each
+// byte is looked at once, however many broken messages lie in front.
+Front ExamineFront(const ReceiveBuffer& buffer) {
+    const std::uint8_t* bytes = buffer.data();
+    const std::size_t size = buffer.size();
+    Front front;
+    std::size_t at = NextMarkedByte(bytes, 0, size);
+    front.stray = at;
+    while (at < size && !IsSingleByteCommand(bytes[at]) && bytes[at] != wire::EndOfMessage) {
+        // Bytes the last call already looked through need no second look.
+        const std::size_t from = at == 0 ? std::max<std::size_t>(1, buffer.Examined()) : at + 1;
+        const std::size_t next = NextMarkedByte(bytes, from, size);
+        if (next == size) {
+            front.unfinished = true;
+            break;
+        }
+        if (bytes[next] == wire::EndOfMessage) {
+            front.end = next - at;
+            break;
+        }
+        at = next;
+    }
+    front.junk = at;
+    return front;
+}
+
+} // namespace
+
 void TCPComm::DecodeBuffer() {
     DecodeStep step;
     try {
-        ReceiveBuffer &buffer = v_.ReceiveBuffer;
-        for (;;) {
-            if (buffer.empty())
-                return;
-            step.kind = DecodeStep::CheckForCommand;
-            long stray = 0;
-            std::uint8_t command = buffer[0];
-            while (!wire::IsCommand(command)) {
-                ++stray;
-                if (static_cast<std::size_t>(stray) >= buffer.size()) {
-                    buffer.Clear(); // no command byte at all
-                    return;
-                }
-                command = buffer[static_cast<std::size_t>(stray)];
-            }
-
-            step.kind = DecodeStep::RemoveExtraBytes;
-            step.stray = stray;
-            if (stray > 0) {
-                TrimBuffer(buffer, stray);
-                continue;
-            }
-
-            step.kind = DecodeStep::DecodeCommand;
-            step.command = command;
-            switch (command) {
-            case wire::Poll:
-                TrimBuffer(buffer, 1);
-                SendToSwitcher(Bytes{wire::PollAnswer});
-                return;
-            case wire::PollAnswer:
-                TrimBuffer(buffer, 1);
-                v_.PollsWithoutReply = 0;
-                if (!v_.SwitcherOnline)
-                    ShowConnection(true);
-                return;
-            case wire::SwitcherOffline:
-                TrimBuffer(buffer, 1);
-                v_.PollsWithoutReply = 0;
-                if (v_.SwitcherOnline)
-                    ShowConnection(false);
-                return;
-            case wire::LinkNoOp:
-                TrimBuffer(buffer, 1);
-                return;
-            default:
-                break;
-            }
-
-            const long length = FindEOM(buffer);
-            if (length == 0)
-                return; // not complete yet: the bytes wait for the rest
-
-            // A command byte before the end byte means the message was broken off: drop
-            // what precedes that byte and decode again from it.
-            long brokenAt = 0;
-            for (long j = 1; j <= length - 2; ++j) {
-                if (wire::IsCommand(buffer[static_cast<std::size_t>(j)])) {
-                    brokenAt = j;
-                    break;
-                }
-            }
-            if (brokenAt > 0) {
-                TrimBuffer(buffer, brokenAt);
-                continue;
-            }
-
-            step.kind = DecodeStep::GetMessage;
-            step.length = length;
-            const Bytes message = TrimBuffer(buffer, length);
-            v_.PollsWithoutReply = 0;
-            Dispatch(message);
+        ReceiveBuffer& buffer = v_.ReceiveBuffer;
+        if (buffer.empty())
+            return;
+        step.kind = DecodeStep::CheckForCommand;
+        const Front front = ExamineFront(buffer);
+        if (front.stray == buffer.size()) {
+            buffer.Clear(); // no command byte at all
             return;
         }
+
+        step.kind = DecodeStep::RemoveExtraBytes;
+        step.stray = static_cast<long>(front.stray);
+        if (front.junk > 0)
+            TrimBuffer(buffer, static_cast<long>(front.junk));
+
+        const std::uint8_t command = buffer[0];
+        step.kind = DecodeStep::DecodeCommand;
+        step.command = command;
+        switch (command) {
+        case wire::Poll:
+            TrimBuffer(buffer, 1);
+            SendToSwitcher(Bytes{wire::PollAnswer});
+            return;
+        case wire::PollAnswer:
+            TrimBuffer(buffer, 1);
+            v_.PollsWithoutReply = 0;
+            if (!v_.SwitcherOnline)
+                ShowConnection(true);
+            return;
+        case wire::SwitcherOffline:
+            TrimBuffer(buffer, 1);
+            v_.PollsWithoutReply = 0;
+            if (v_.SwitcherOnline)
+                ShowConnection(false);
+            return;
+        case wire::LinkNoOp:
+            TrimBuffer(buffer, 1);
+            return;
+        default:
+            break;
+        }
+
+        if (front.unfinished) {
+            // The rest is still on its way; a message longer than any table the switcher
+            // sends never ends, so it is dropped rather than held without bound.
+            buffer.SetExamined(buffer.size());
+            if (buffer.size() > MaxMessageLength)
+                TrimBuffer(buffer, static_cast<long>(buffer.size()));
+            return;
+        }
+
+        // A lone end byte is a message of its own.
+        const long length = command == wire::EndOfMessage ? 1 : static_cast<long>(front.end) + 1;
+        step.kind = DecodeStep::GetMessage;
+        step.length = length;
+        const Bytes message = TrimBuffer(buffer, length);
+        v_.PollsWithoutReply = 0;
+        Dispatch(message);
+        // The first step goes out with the connection; later ones follow their answers.
+        if (v_.StartupStep > 0)
+            AdvanceStartupSequence();
     } catch (...) {
         log_.ReportError("Error Processing Command", "Decode Error" + step.Label());
     }
 }
 
 bool TCPComm::DecodeTick() {
-    if (v_.ReceiveBuffer.empty())
+    ReceiveBuffer& buffer = v_.ReceiveBuffer;
+    if (buffer.empty() && !readPaused_)
         return false;
-    const std::size_t before = v_.ReceiveBuffer.size();
+    std::size_t before = buffer.size();
     DecodeBuffer();
-    // An incomplete message that made no progress waits for the next receive event
-    // (which starts the timer again) instead of spinning the timer.
-    return !v_.ReceiveBuffer.empty() && v_.ReceiveBuffer.size() != before;
+    bool progress = buffer.size() != before;
+    if (readPaused_ && (buffer.size() < LowWaterMark || buffer.Examined() == buffer.size())) {
+        readPaused_ = false;
+        before = buffer.size();
+        try {
+            ReadSocket(ReadChunk);
+        } catch (...) {
+            log_.ReportError("Error Receiving IP Message", "Socket Error");
+        }
+        progress = progress || buffer.size() != before;
+    }
+    // While reading is paused more bytes may wait in the socket. Otherwise an incomplete
+    // message that made no progress waits for the next receive event (which starts the
+    // timer again) instead of spinning the timer.
+    return readPaused_ || (!buffer.empty() && progress);
 }
 
-void TCPComm::Dispatch(const Bytes &message) {
+void TCPComm::Dispatch(const Bytes& message) {
     if (message.empty())
         return;
     switch (message.front()) {

@@ -14,13 +14,15 @@ constexpr int NotConnectedError = 10057;
 constexpr int SocketFailure = 10054;
 } // namespace
 
-QtSocket::QtSocket(QObject *parent) : QObject(parent), socket_(new QTcpSocket(this)) {
+QtSocket::QtSocket(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
     Rewire();
 }
 
 void QtSocket::Rewire() {
-    QTcpSocket *s = socket_;
-    connect(s, &QTcpSocket::connected, this, [this] {
+    QTcpSocket* s = socket_;
+    s->setReadBufferSize(ReadAheadBytes);
+    connect(s, &QTcpSocket::connected, this, [this, s] {
+        s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, KernelReceiveBytes);
         established_ = true;
         if (sink_)
             sink_->OnSocketConnect();
@@ -41,7 +43,7 @@ void QtSocket::Rewire() {
 }
 
 void QtSocket::Fresh() {
-    QTcpSocket *old = socket_;
+    QTcpSocket* old = socket_;
     disconnect(old, nullptr, this, nullptr);
     old->abort();
     old->deleteLater(); // we may be inside one of its signals
@@ -50,7 +52,7 @@ void QtSocket::Fresh() {
     Rewire();
 }
 
-void QtSocket::SetRemoteHost(const std::string &address) {
+void QtSocket::SetRemoteHost(const std::string& address) {
     host_ = QString::fromStdString(address).trimmed();
 }
 
@@ -86,7 +88,7 @@ bool QtSocket::Connected() const {
     return socket_->state() == QAbstractSocket::ConnectedState;
 }
 
-long QtSocket::Write(const std::uint8_t *data, long length) {
+long QtSocket::Write(const std::uint8_t* data, long length) {
     bytesTaken_ = 0;
     if (!Connected()) {
         lastError_ = NotConnectedError;
@@ -98,7 +100,7 @@ long QtSocket::Write(const std::uint8_t *data, long length) {
         lastError_ = WouldBlock;
         return 0;
     }
-    const qint64 written = socket_->write(reinterpret_cast<const char *>(data), length);
+    const qint64 written = socket_->write(reinterpret_cast<const char*>(data), length);
     if (written < 1) {
         lastError_ = SocketFailure;
         return 0;
@@ -107,12 +109,12 @@ long QtSocket::Write(const std::uint8_t *data, long length) {
     return bytesTaken_;
 }
 
-long QtSocket::Read(std::uint8_t *buffer, long count) {
+long QtSocket::Read(std::uint8_t* buffer, long count) {
     if (count < 1 || socket_->bytesAvailable() <= 0) {
         lastError_ = WouldBlock;
         return 0;
     }
-    const qint64 read = socket_->read(reinterpret_cast<char *>(buffer), count);
+    const qint64 read = socket_->read(reinterpret_cast<char*>(buffer), count);
     if (read < 0) {
         lastError_ = SocketFailure;
         return 0;

@@ -14,27 +14,33 @@ class QtSocket : public QObject, public ISocket {
 public:
     // Beyond this many unsent bytes a write reports would-block instead of queueing more.
     static constexpr qint64 MaxQueuedBytes = 1 << 20;
+    // Qt reads no more than this from the operating system ahead of the link: what the
+    // link does not take yet stays in the kernel, where TCP slows the sender down.
+    static constexpr qint64 ReadAheadBytes = 32 << 10;
+    // The operating system's receive buffer for the link: a backlog kept small, so that a
+    // poll sent behind a flood is not answered seconds late.
+    static constexpr int KernelReceiveBytes = 64 << 10;
 
-    explicit QtSocket(QObject *parent = nullptr);
+    explicit QtSocket(QObject* parent = nullptr);
 
-    void SetEventSink(ISocketEvents *sink) override { sink_ = sink; }
-    void SetRemoteHost(const std::string &address) override;
+    void SetEventSink(ISocketEvents* sink) override { sink_ = sink; }
+    void SetRemoteHost(const std::string& address) override;
     void SetRemotePort(std::int32_t port) override;
     int Connect() override;
     void Close() override;
     void Reset() override;
     bool Connected() const override;
-    long Write(const std::uint8_t *data, long length) override;
+    long Write(const std::uint8_t* data, long length) override;
     long BytesTaken() const override { return bytesTaken_; }
-    long Read(std::uint8_t *buffer, long count) override;
+    long Read(std::uint8_t* buffer, long count) override;
     int LastError() const override { return lastError_; }
 
 private:
     void Rewire();
     // Drops the current socket without any event and starts a fresh one.
     void Fresh();
-    QTcpSocket *socket_ = nullptr;
-    ISocketEvents *sink_ = nullptr;
+    QTcpSocket* socket_ = nullptr;
+    ISocketEvents* sink_ = nullptr;
     QString host_;
     quint16 port_ = 0;
     long bytesTaken_ = 0;

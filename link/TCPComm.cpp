@@ -13,7 +13,7 @@
 
 namespace orl {
 
-TCPComm::TCPComm(Variables &v, ErrorLog &log, ISocket &socket, IPanelWindow &window)
+TCPComm::TCPComm(Variables& v, ErrorLog& log, ISocket& socket, IPanelWindow& window)
     : v_(v), log_(log), socket_(socket), window_(window), handlers_(v, log, window) {
     socket_.SetEventSink(this);
 }
@@ -40,6 +40,9 @@ void TCPComm::DisconnectFromServer() {
         v_.SwitcherOnline = false;
         window_.SetCaption(CaptionDisconnected);
         v_.StartupStep = 0;
+        // The next start-up asks for every strip's device anyway.
+        refreshStep_ = StripRefresh::Idle;
+        refreshStrips_.clear();
     } catch (...) {
         log_.ReportError("Error Disconnecting from Server", "Connection Error");
     }
@@ -58,7 +61,7 @@ void TCPComm::ShowConnection(bool online) {
     }
 }
 
-void TCPComm::SendToSwitcher(const Bytes &message) {
+void TCPComm::SendToSwitcher(const Bytes& message) {
     try {
         const long length = static_cast<long>(message.size());
         // The whole message is written again while the socket takes less than all of it,
@@ -80,7 +83,7 @@ void TCPComm::SendToSwitcher(const Bytes &message) {
     }
 }
 
-void TCPComm::ProcessTypeRequest(const Bytes &message) {
+void TCPComm::ProcessTypeRequest(const Bytes& message) {
     try {
         // 81 64 cs FF, or 81 64 xx cs FF
         if (message.size() != 4 && message.size() != 5)
@@ -108,6 +111,7 @@ void TCPComm::PollTick() {
             RunStartupSequence();
         } else {
             window_.SetCaption(CaptionConnected);
+            AdvanceStartupSequence(); // a device fetch after Setup whose answer was late
         }
         if (v_.InchanRequestPending)
             RequestInchan(false);
@@ -133,37 +137,61 @@ void TCPComm::OnSocketConnect() {
     try {
         v_.SocketConnected = true;
         v_.PollsWithoutReply = 0;
+        // Bytes left over from the last connection mean nothing on this one; a fresh
+        // buffer also hands back whatever storage a flood or a huge frame made it take.
+        v_.ReceiveBuffer = ReceiveBuffer{};
+        readPaused_ = false;
+        // The first step waits for nothing: it goes out as soon as the link is up.
+        if (v_.StartupStep < ConnectedStep)
+            window_.SetCaption(CaptionWaiting);
+        AdvanceStartupSequence();
     } catch (...) {
         log_.ReportError("Error Connecting from Server", "Socket Error");
     }
 }
 
+bool TCPComm::ReadingWanted() const {
+    const ReceiveBuffer& buffer = v_.ReceiveBuffer;
+    // A message that has not ended yet cannot be decoded without the rest of it.
+    return buffer.size() < HighWaterMark || buffer.Examined() == buffer.size();
+}
+
 void TCPComm::OnSocketReceive(long bytesWaiting) {
-    // One read buffer per event; a huge announcement does not make a huge allocation.
-    constexpr long MaxChunk = 65536;
-    bool appended = false;
     try {
-        std::vector<std::uint8_t> chunk(
-            static_cast<std::size_t>(std::clamp(bytesWaiting, 1L, MaxChunk)));
-        for (;;) {
-            const long count = socket_.Read(chunk.data(), static_cast<long>(chunk.size()));
-            if (count >= 1) {
-                v_.ReceiveBuffer.Append(chunk.data(), static_cast<std::size_t>(std::min<long>(
-                                                          count, static_cast<long>(chunk.size()))));
-                appended = true;
-                continue;
-            }
-            if (socket_.LastError() == ISocket::WouldBlock) {
-                window_.EnableDecodeTimer();
-                DecodeBuffer();
-            } else if (appended) {
-                // Not decoded here; the decode timer picks the bytes up.
-                window_.EnableDecodeTimer();
-            }
-            return;
-        }
+        ReadSocket(bytesWaiting);
     } catch (...) {
         log_.ReportError("Error Receiving IP Message", "Socket Error");
+    }
+}
+
+void TCPComm::ReadSocket(long bytesWaiting) {
+    // One read buffer per event; a huge announcement does not make a huge allocation.
+    bool appended = false;
+    std::vector<std::uint8_t> chunk(
+        static_cast<std::size_t>(std::clamp(bytesWaiting, 1L, ReadChunk)));
+    for (;;) {
+        if (!ReadingWanted()) {
+            // The rest waits in the socket; the decoder drains the buffer and resumes.
+            readPaused_ = true;
+            window_.EnableDecodeTimer();
+            DecodeBuffer();
+            return;
+        }
+        const long count = socket_.Read(chunk.data(), static_cast<long>(chunk.size()));
+        if (count >= 1) {
+            v_.ReceiveBuffer.Append(chunk.data(), static_cast<std::size_t>(std::min<long>(
+                                                      count, static_cast<long>(chunk.size()))));
+            appended = true;
+            continue;
+        }
+        if (socket_.LastError() == ISocket::WouldBlock) {
+            window_.EnableDecodeTimer();
+            DecodeBuffer();
+        } else if (appended) {
+            // Not decoded here; the decode timer picks the bytes up.
+            window_.EnableDecodeTimer();
+        }
+        return;
     }
 }
 

@@ -9,8 +9,10 @@
 #include "IncomingHandlers.h"
 #include "Variables.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orl {
 
@@ -37,10 +39,19 @@ struct CrosspointChange {
 
 class TCPComm : public ISocketEvents {
 public:
-    static constexpr int PollTimeout = 200;          // the tick that finds 201 closes the link
-    static constexpr int RequestRepeatReload = 60;   // repeated on every 61st tick
+    static constexpr int PollTimeout = 200;        // the tick that finds 201 closes the link
+    static constexpr int RequestRepeatReload = 60; // repeated on every 61st tick
     static constexpr int ConnectedStep = 8;
-    static constexpr int MaxPartialWrites = 16;      // a peer that stops reading cannot hold us
+    static constexpr int MaxPartialWrites = 16; // a peer that stops reading cannot hold us
+    // The socket is read only while fewer undecoded bytes than the high-water mark wait;
+    // once paused, reading resumes below the low-water mark. The rest waits in the
+    // operating system, whose TCP window then slows the sender down.
+    static constexpr std::size_t HighWaterMark = 512 << 10;
+    static constexpr std::size_t LowWaterMark = 128 << 10;
+    static constexpr long ReadChunk = 65536; // bytes taken from the socket per read
+    // Longer than any table the switcher sends: a message still unfinished at this length
+    // never ends and is dropped.
+    static constexpr std::size_t MaxMessageLength = 16 << 20;
 
     TCPComm(Variables& v, ErrorLog& log, ISocket& socket, IPanelWindow& window);
 
@@ -73,12 +84,33 @@ public:
 
     // Start-up request sequence: one step per call
     void RunStartupSequence();
+    // Runs the steps whose awaited answers have been processed, at once rather than on
+    // the next poll tick; sets the connected title when the last step is done. Once
+    // start-up is complete, moves the fetch of new strips' devices on likewise.
+    void AdvanceStartupSequence();
+
+    // The device IDs on the strips, strip by strip.
+    std::vector<std::int16_t> StripDeviceIDs() const;
+    // After Setup's OK: when start-up is complete, asks the switcher for the data of each
+    // device ID on the strips that was not among `previousIDs`, with the requests of the
+    // start-up sequence (one device per request, then the attributes of the sources they
+    // report) and one step at a time; the strips are set once the answers are in.
+    void RequestNewStripDevices(const std::vector<std::int16_t>& previousIDs);
 
     IncomingHandlers& Handlers() { return handlers_; }
     Variables& State() { return v_; }
 
 private:
     void Dispatch(const Bytes& message);
+    // Reads what the socket holds while the receive buffer is below the high-water mark.
+    void ReadSocket(long bytesWaiting);
+    bool ReadingWanted() const;
+    bool readPaused_ = false; // stopped at the high-water mark with bytes maybe waiting
+
+    void AdvanceStripRefresh();
+    enum class StripRefresh { Idle, Devices, Attributes };
+    StripRefresh refreshStep_ = StripRefresh::Idle;
+    std::vector<int> refreshStrips_;
     Variables& v_;
     ErrorLog& log_;
     ISocket& socket_;

@@ -189,7 +189,9 @@ void frmMain::Form_Load(const std::string& appPath) {
 
 void frmMain::mnuSetup_Click() {
     SetStayOnTop(NotOnTop);
+    const std::vector<std::int16_t> deviceIDs = link_.StripDeviceIDs();
     RunSetupDialog();
+    link_.RequestNewStripDevices(deviceIDs);
     SetStayOnTop(v_.StayOnTopMode);
     ApplySetupToWindow();
 }

@@ -1,13 +1,16 @@
 // The whole-program figures of scripts/bench, printed as one table with their goals:
 // decoder throughput (from bench_decoder's JSON), an end-to-end burst into a running
-// panel, start-up time, peak memory after a large switcher's tables, and the idle cost
-// of a connected panel.
+// panel, the time from connecting to "Connected", memory growth under a flood of reports,
+// start-up time, peak memory after a large switcher's tables, and the idle cost of a
+// connected panel.
 //
 //   bench_driver --decoder-json FILE --console PATH --sim PATH
+//   bench_driver --only-connect --sim PATH
 //
 // Exits 1 when a figure misses its goal, 2 when something could not be measured.
 
 #include "Configuration.h"
+#include "FloodServer.h"
 #include "Options.h"
 #include "ProcStatus.h"
 #include "ScratchPanel.h"
@@ -31,6 +34,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -305,7 +309,7 @@ Row StartupRow(const ProgramFolder& folder) {
 }
 
 std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPath) {
-    constexpr int StartupWaitMs = 12000;
+    constexpr int StartupWaitMs = 4000;
     constexpr int IdleSeconds = 30;
     SimulatorProcess sim(simPath, {"--inputs", "1024", "--buses", "8192"});
     ProgramFolder folder(console, sim.Port(), 20);
@@ -316,7 +320,7 @@ std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPa
     if (!panel->waitForStarted(5000))
         Fail("the panel did not start");
     const qint64 pid = panel->processId();
-    Pause(StartupWaitMs); // the start-up sequence advances one step per one-second poll
+    Pause(StartupWaitMs); // the start-up sequence itself takes well under a second
     const long peakKb = test::StatusKilobytes(std::to_string(pid), "VmHWM");
     // The last step of the start-up asks for every strip's channel attributes, and each
     // answer is recorded in the panel's log.
@@ -353,6 +357,87 @@ std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPa
     return rows;
 }
 
+// ---- Connecting ------------------------------------------------------------------------------
+
+// Milliseconds from asking to connect to "ORL Console - Connected", for a new connection and
+// for a reconnection (the panel drops the link and connects again), median of 5 each. The
+// panel runs in-process with its poll timer as in the program; the simulator is a process.
+std::pair<double, double> ConnectMs(const QString& simPath, const QStringList& simArgs,
+                                    int faders) {
+    SimulatorProcess sim(simPath, simArgs);
+    std::vector<double> first, again;
+    for (int run = 0; run < 5; ++run) {
+        ScratchPanel panel(sim.Port());
+        Variables& v = panel.v;
+        frmMain& window = *panel.window;
+        v.ConsoleNumber = 1;
+        v.FaderCount = static_cast<std::int16_t>(faders);
+        ResizeFaderArrays(v, static_cast<std::size_t>(faders));
+        for (int i = 0; i < faders; ++i) {
+            v.FaderDeviceID[i] = static_cast<std::int16_t>(i + 1);
+            v.FaderSource[i] = static_cast<std::int16_t>(i + 1);
+        }
+        InitDeviceIDs(v);
+        window.LoadFaders();
+        window.EnablePollTimer(true);
+        for (std::vector<double>* times : {&first, &again}) {
+            if (times == &again) {
+                window.Link().DisconnectFromServer();
+                WaitUntil([&] { return LinkQuiet(v, window); }, 500);
+            }
+            QElapsedTimer clock;
+            clock.start();
+            window.Link().ConnectToServer();
+            if (!WaitUntil([&] { return window.windowTitle() == CaptionConnected; }, 30000))
+                Fail("the panel did not connect to the simulator within 30 s");
+            times->push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+    }
+    return {Median(first), Median(again)};
+}
+
+std::vector<Row> ConnectRows(const QString& simPath) {
+    const auto [small, smallAgain] = ConnectMs(simPath, {}, 3);
+    const auto [large, largeAgain] =
+        ConnectMs(simPath, {"--inputs", "1024", "--buses", "8192"}, 20);
+    return {
+        {"connect to \"Connected\", 3 strips (median of 5)", Fixed(small, 0) + " ms", "< 200 ms",
+         small < 200},
+        {"reconnect to \"Connected\", 3 strips (median of 5)", Fixed(smallAgain, 0) + " ms",
+         "< 200 ms", smallAgain < 200},
+        {"connect to \"Connected\", 20 strips, 1024 inputs, 8192 buses", Fixed(large, 0) + " ms",
+         "< 1000 ms", large < 1000},
+        {"reconnect to \"Connected\", 20 strips, 1024 inputs, 8192 buses",
+         Fixed(largeAgain, 0) + " ms", "< 1000 ms", largeAgain < 1000},
+    };
+}
+
+// ---- Flood ---------------------------------------------------------------------------------
+
+// Peak resident memory growth of a panel while a server sends valid reports faster than it
+// decodes them, for 10 s.
+Row FloodRow() {
+    test::FloodServer server;
+    if (server.Port() == 0)
+        Fail("no server for the flood");
+    ScratchPanel panel(server.Port());
+    const long before = test::StatusKilobytes("self", "VmRSS");
+    long peak = before;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout,
+                     [&] { peak = std::max(peak, test::StatusKilobytes("self", "VmRSS")); });
+    sample.start(10);
+    server.Start(std::chrono::seconds(10));
+    panel.window->Link().ConnectToServer();
+    if (!WaitUntil([&] { return server.done.load(); }, 60000) || server.answerMs < 0)
+        Fail("the flood did not end with an answered poll");
+    sample.stop();
+    const double mb = static_cast<double>(peak - before) / 1024.0;
+    return {"memory growth under a 10 s flood of " +
+                Thousands(static_cast<double>(server.reportsSent.load())) + " reports",
+            Fixed(mb, 1) + " MB", "< 16 MB", mb < 16};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -364,14 +449,22 @@ int main(int argc, char** argv) {
     parser.addOption({"decoder-json", "bench_decoder's JSON output.", "FILE"});
     parser.addOption({"console", "The orl-console program.", "PATH"});
     parser.addOption({"sim", "The orl-switcher-sim program.", "PATH"});
+    parser.addOption({"only-connect", "Only the rows of connecting to \"Connected\"."});
     parser.process(app);
-    if (!parser.isSet("decoder-json") || !parser.isSet("console") || !parser.isSet("sim"))
-        Fail("usage: bench_driver --decoder-json FILE --console PATH --sim PATH");
-
-    std::vector<Row> rows = DecoderRows(parser.value("decoder-json"));
-    rows.push_back(BurstRow());
-    for (Row& row : ConnectedPanelRows(parser.value("console"), parser.value("sim")))
-        rows.push_back(std::move(row));
+    std::vector<Row> rows;
+    if (parser.isSet("only-connect") && parser.isSet("sim")) {
+        rows = ConnectRows(parser.value("sim"));
+    } else {
+        if (!parser.isSet("decoder-json") || !parser.isSet("console") || !parser.isSet("sim"))
+            Fail("usage: bench_driver --decoder-json FILE --console PATH --sim PATH");
+        rows = DecoderRows(parser.value("decoder-json"));
+        rows.push_back(BurstRow());
+        for (Row& row : ConnectRows(parser.value("sim")))
+            rows.push_back(std::move(row));
+        rows.push_back(FloodRow());
+        for (Row& row : ConnectedPanelRows(parser.value("console"), parser.value("sim")))
+            rows.push_back(std::move(row));
+    }
 
     std::size_t width = 0;
     for (const Row& row : rows)

@@ -12,7 +12,7 @@ namespace {
 
 class Connection : public LinkTest {
 protected:
-    int CountWritten(const std::string &hex) const {
+    int CountWritten(const std::string& hex) const {
         const auto all = socket.WrittenHex();
         return static_cast<int>(std::count(all.begin(), all.end(), hex));
     }
@@ -37,7 +37,7 @@ public:
         Fail("Connected");
         return FakeSocket::Connected();
     }
-    long Write(const std::uint8_t *data, long length) override {
+    long Write(const std::uint8_t* data, long length) override {
         Fail("Write");
         ++writes;
         if (writeReturn < 1) {
@@ -48,7 +48,7 @@ public:
     }
 
 private:
-    void Fail(const char *operation) const {
+    void Fail(const char* operation) const {
         if (failing == operation)
             throw OrlError(DeviceIOError, "Device I/O error");
     }
@@ -79,19 +79,21 @@ TEST_F(Connection, WhileDownEachTickTriesToConnect) {
     EXPECT_TRUE(LogEntries().empty());
 }
 
-TEST_F(Connection, FirstTickAfterConnectingStartsTheSequenceAndPolls) {
+TEST_F(Connection, ConnectingSendsTheFirstStepAtOnceAndTheTickRepeatsItAndPolls) {
+    const std::string step0 = "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF";
     v.SocketConnected = false;
     v.PollsWithoutReply = 57;
     link.OnSocketConnect();
     EXPECT_TRUE(v.SocketConnected);
     EXPECT_EQ(v.PollsWithoutReply, 0);
+    EXPECT_EQ(window.caption, CaptionWaiting);
+    EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{step0});
+    EXPECT_EQ(v.StartupStep, 1);
+
+    // Step 1 waits for the answer; the countdown is 0, so the request is repeated.
     link.PollTick();
     EXPECT_EQ(window.caption, CaptionWaiting);
-    // Step 0, then the outstanding request (the one just sent) since the countdown is 0,
-    // then the poll.
-    EXPECT_EQ(socket.WrittenHex(),
-              (std::vector<std::string>{"F2 00 02 00 00 00 00 7F 7F 00 00 00 FF",
-                                        "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF", "F5"}));
+    EXPECT_EQ(socket.WrittenHex(), (std::vector<std::string>{step0, step0, "F5"}));
     EXPECT_EQ(v.StartupStep, 1);
     EXPECT_EQ(v.PollsWithoutReply, 1);
     EXPECT_EQ(v.RequestRepeatCountdown, 60);
@@ -99,6 +101,18 @@ TEST_F(Connection, FirstTickAfterConnectingStartsTheSequenceAndPolls) {
     v.StartupStep = 8;
     link.PollTick();
     EXPECT_EQ(window.caption, CaptionConnected);
+}
+
+TEST_F(Connection, ANewConnectionStartsWithAnEmptyReceiveBufferThatHoldsNoStorage) {
+    // A name table that never ended, left behind when the server closed the connection.
+    v.ReceiveBuffer.Append(HexToBytes("FC 0A"));
+    v.ReceiveBuffer.Append(Bytes(8 << 20, 0x11));
+    link.DecodeBuffer();
+    ASSERT_GE(v.ReceiveBuffer.Capacity(), 8u << 20);
+    link.OnSocketClose();
+    link.OnSocketConnect();
+    EXPECT_TRUE(v.ReceiveBuffer.empty());
+    EXPECT_EQ(v.ReceiveBuffer.Capacity(), 0u);
 }
 
 TEST_F(Connection, TwoHundredOneUnansweredPollsCloseTheLinkAndTheNextTickReconnects) {
@@ -126,7 +140,7 @@ TEST_F(Connection, TwoHundredOneUnansweredPollsCloseTheLinkAndTheNextTickReconne
 
 TEST_F(Connection, AnyAnswerKeepsTheLinkOpen) {
     v.StartupStep = 8;
-    for (const char *answer : {"F4", "F1", "FE 00 FF"}) {
+    for (const char* answer : {"F4", "F1", "FE 00 FF"}) {
         for (int tick = 1; tick <= 200; ++tick)
             link.PollTick();
         EXPECT_EQ(v.PollsWithoutReply, 200) << answer;
@@ -169,7 +183,7 @@ TEST_F(Connection, PendingAttributeRequestsGoOutEachTick) {
 
 TEST_F(Connection, TypeRequestsAreAnsweredOnlyWhenWellFormed) {
     struct Case {
-        const char *request;
+        const char* request;
         bool answered;
     } cases[] = {
         {"81 64 64 FF", true},
@@ -180,7 +194,7 @@ TEST_F(Connection, TypeRequestsAreAnsweredOnlyWhenWellFormed) {
         {"81 00 FF", false},          // too short
         {"81 FF", false},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         socket.written.clear();
         window.pollTimerEnabled = false;
         Receive(c.request);
@@ -223,7 +237,7 @@ TEST_F(Connection, PartialWritesAreRepeatedButNotForever) {
     socket.takeLimit = 3;
     link.SendSimpleTake(4, 9, 37);
     EXPECT_EQ(socket.written.size(), static_cast<std::size_t>(TCPComm::MaxPartialWrites));
-    for (const auto &w : socket.written)
+    for (const auto& w : socket.written)
         EXPECT_EQ(BytesToHex(w), "FE 25 00 04 00 09 00 32 FF");
     socket.takeLimit = -1;
     socket.written.clear();
@@ -253,9 +267,9 @@ TEST_F(Connection, EachProcedureReportsItsOwnFailure) {
     TCPComm other(v, log, failing, window);
     const std::string io = ": Error #  57 - Device I/O error";
     struct Case {
-        const char *failingOperation;
+        const char* failingOperation;
         std::function<void()> run;
-        const char *title;
+        const char* title;
         std::string message;
     } cases[] = {
         {"Connect", [&] { other.ConnectToServer(); }, "Connection Error",
@@ -274,7 +288,7 @@ TEST_F(Connection, EachProcedureReportsItsOwnFailure) {
          "Connection Error", "Error Connecting to Server" + io},
     };
     std::size_t count = 0;
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         failing.failing = c.failingOperation;
         failing.connected = true;
         c.run();
@@ -288,7 +302,7 @@ TEST_F(Connection, EachProcedureReportsItsOwnFailure) {
 TEST_F(Connection, ATickThatFailsIsReportedAsATimerError) {
     class ThrowingWindow : public FakeWindow {
     public:
-        void SetCaption(const std::string &) override {
+        void SetCaption(const std::string&) override {
             throw OrlError(DeviceIOError, "Device I/O error");
         }
     } throwing;

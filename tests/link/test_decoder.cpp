@@ -19,10 +19,10 @@ protected:
 // poll count and the online flag.
 TEST_F(Decoder, OneCallRemovesAtMostOneMessageAfterAnyJunkInFront) {
     struct Case {
-        const char *note;
-        const char *buffer;
+        const char* note;
+        const char* buffer;
         bool online;
-        const char *remains;
+        const char* remains;
         std::vector<std::string> sent;
         int polls; // PollsWithoutReply afterwards; it is 7 before
         bool onlineAfter;
@@ -42,12 +42,15 @@ TEST_F(Decoder, OneCallRemovesAtMostOneMessageAfterAnyJunkInFront) {
         {"broken frame, then a poll answer", "D6 01 02 F4 03 FF", true, "03 FF", {}, 0, true},
         {"broken frame, then a complete one", "D6 01 D6 02 03 FF 05", true, "05", {}, 0, true},
         {"broken type request, then a poll", "81 F5 64 FF", true, "64 FF", {"F4"}, 7, true},
+        {"broken just before its end byte", "D6 01 F5 FF", true, "FF", {"F4"}, 7, true},
+        {"broken, end byte not yet there", "D6 01 F5", true, "", {"F4"}, 7, true},
+        {"lone end byte after strays", "01 FF F5", true, "F5", {}, 0, true},
         {"frame without handler", "FE 01 02 03 FF F4", true, "F4", {}, 0, true},
         {"two frames", "F2 01 01 FF E3 00 FF", true, "E3 00 FF", {}, 0, true},
         {"type request", "81 64 64 FF", true, "", {"81 09 01 0A FF"}, 0, true},
         {"type request behind strays", "00 81 64 64 FF", true, "", {"81 09 01 0A FF"}, 0, true},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         v.ReceiveBuffer.Clear();
         socket.written.clear();
         v.PollsWithoutReply = 7;

@@ -58,3 +58,23 @@ TEST_F(DecoderCost, PerMessageCostDoesNotGrowWithTheQueue) {
     EXPECT_LE(ratio, 2.0);
     EXPECT_TRUE(LogEntries().empty());
 }
+
+// Each broken-off message drops its bytes without a second look at what follows, so
+// megabytes of command bytes without an end byte go in one pass.
+TEST_F(DecoderCost, BrokenOffBytesAreDroppedInLinearTime) {
+    constexpr std::size_t Size = 4 << 20;
+    for (const std::uint8_t fill : {std::uint8_t{0x80}, std::uint8_t{0xF0}}) {
+        SCOPED_TRACE(static_cast<int>(fill));
+        v.ReceiveBuffer.Clear();
+        socket.written.clear();
+        v.ReceiveBuffer.Append(Bytes(Size, fill));
+        v.ReceiveBuffer.Append(HexToBytes("FF F5"));
+        const double start = ThreadNanoseconds();
+        while (link.DecodeTick()) {
+        }
+        const double seconds = (ThreadNanoseconds() - start) / 1e9;
+        std::printf("4 MB of %02X then FF F5: answered after %.3f s\n", fill, seconds);
+        EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{"F4"});
+        EXPECT_LT(seconds, 1.0);
+    }
+}

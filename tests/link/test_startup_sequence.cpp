@@ -1,3 +1,4 @@
+#include "ByteManipulation.h"
 #include "LinkFixture.h"
 
 using namespace orl;
@@ -6,12 +7,20 @@ using namespace orl::test;
 namespace {
 
 // The fields of a sent 0xF2 request: "word1 word2 count index".
-std::string Request(const Bytes &m) {
+std::string Request(const Bytes& m) {
     if (m.size() != 13 || m[0] != 0xF2)
         return "not a request: " + BytesToHex(m);
     const long word1 = m[1] + (m[2] << 7) + (m[3] << 14) + (static_cast<long>(m[4]) << 21);
     return std::to_string(word1) + " " + std::to_string(m[5] + 128 * m[6]) + " " +
            std::to_string(m[7] + 128 * m[8]) + " " + std::to_string(m[9] + 128 * m[10]);
+}
+
+// A frame from the hex text of its command and data bytes: checksum and end byte appended.
+Bytes Framed(const std::string& hex) {
+    Bytes frame = HexToBytes(hex);
+    frame.push_back(CheckSum(frame, 0));
+    frame.push_back(0xFF);
+    return frame;
 }
 
 class Startup : public LinkTest {
@@ -29,7 +38,7 @@ protected:
         socket.written.clear();
         link.RunStartupSequence();
         std::vector<std::string> sent;
-        for (const auto &m : socket.written)
+        for (const auto& m : socket.written)
             sent.push_back(Request(m));
         return sent;
     }
@@ -48,7 +57,7 @@ TEST_F(Startup, EachStepWaitsUntilThePreviousRequestIsAnswered) {
         {{"0 1 16383 0"}, 5},        {{"0 256 1 5", "0 256 1 9"}, 6},
         {{"0 4 1 2", "0 4 1 3"}, 7}, {{}, 8},
     };
-    for (const auto &row : rows) {
+    for (const auto& row : rows) {
         const int before = v.StartupStep;
         if (before > 0) {
             // Unanswered: the step stays and sends nothing.
@@ -128,4 +137,53 @@ TEST_F(Startup, RequestInchanStopsAtItsFirstFailureWithoutReport) {
     link.RequestInchan(false);
     EXPECT_TRUE(socket.written.empty());
     EXPECT_TRUE(LogEntries().empty());
+}
+
+// On a reconnection no device is marked as awaited any more, yet the attributes must wait
+// for the data of every strip's device: each answer moves the sequence on at once, and
+// only once everything it waits for has arrived.
+TEST_F(Startup, AnswersMoveTheSequenceOnAtOnceOnceEveryStripsDeviceAnswered) {
+    const auto device = [](int id, int source) {
+        return Framed("D9 00 00 01 00 " + BytesToHex(Bytes{static_cast<std::uint8_t>(id)}) +
+                      " 00 03 02 " + BytesToHex(Bytes{static_cast<std::uint8_t>(source)}) +
+                      " 00 00 00 00 08 00 40");
+    };
+    // Attributes of one input channel: six words, the on opto in the fifth.
+    const auto attributes = [](int channel) {
+        return Framed("D0 0A 00 01 00 " + BytesToHex(Bytes{static_cast<std::uint8_t>(channel)}) +
+                      " 00 06 00 00 00 00 00 00 7F 7F 03 00 7F 7F 00");
+    };
+    v.StartupStep = 5;
+    v.DeviceIDs[5].RequestPending = false;
+    v.DeviceIDs[9].RequestPending = false;
+    socket.written.clear();
+    link.AdvanceStartupSequence();
+    EXPECT_EQ(socket.written.size(), 2u);
+    EXPECT_EQ(v.StartupStep, 6);
+
+    socket.written.clear();
+    socket.Deliver(device(5, 2));
+    EXPECT_TRUE(socket.written.empty()) << "device 9 has not answered yet";
+    EXPECT_EQ(v.StartupStep, 6);
+
+    socket.Deliver(device(9, 3));
+    std::vector<std::string> sent;
+    for (const auto& m : socket.written)
+        sent.push_back(Request(m));
+    EXPECT_EQ(sent, (List{"0 4 1 2", "0 4 1 3"}));
+    EXPECT_EQ(v.StartupStep, 7);
+    EXPECT_NE(window.caption, CaptionConnected);
+
+    socket.Deliver(attributes(2));
+    EXPECT_EQ(v.StartupStep, 8);
+    EXPECT_EQ(window.CountOf("InitAllSliders"), 1);
+    EXPECT_EQ(window.caption, CaptionConnected);
+    EXPECT_EQ(LogEntries().size(), 3u) << "the three answers are recorded";
+}
+
+TEST_F(Startup, NothingMovesOnWhileTheLinkIsDown) {
+    v.SocketConnected = false;
+    link.AdvanceStartupSequence();
+    EXPECT_TRUE(socket.written.empty());
+    EXPECT_EQ(v.StartupStep, 0);
 }
