@@ -7,11 +7,12 @@
 #include "Values.h"
 #include "frmConfigureButtons.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QFrame>
 #include <QFont>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -187,6 +188,7 @@ frmSetup::frmSetup(Variables& v, ErrorLog& log, TCPComm& link, IPanelWindow& mai
 
 frmSetup::~frmSetup() {
     txtCount_->removeEventFilter(this);
+    qApp->removeEventFilter(this);
 }
 
 // Focusable controls are created in their tab order; sets added later follow at the end.
@@ -375,6 +377,22 @@ void frmSetup::txtCount_KeyPress(int keyAscii) {
 }
 
 void frmSetup::txtCount_LostFocus() {
+    if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+        ApplyCount();
+        return;
+    }
+    // The field was left by pressing a button: adding or removing sets now would move that
+    // button away from under the mouse, and the release would miss it. The count applies
+    // when the press is over, or first thing in OK.
+    countPending_ = true;
+    qApp->installEventFilter(this);
+}
+
+void frmSetup::ApplyPendingCount() {
+    if (!countPending_)
+        return;
+    countPending_ = false;
+    qApp->removeEventFilter(this);
     ApplyCount();
 }
 
@@ -419,6 +437,7 @@ std::int16_t frmSetup::CountForOk() const {
 }
 
 void frmSetup::cmdOk_Click() {
+    ApplyPendingCount();
     try {
         v_.StayOnTopMode = chkStayOnTop_->isChecked() ? StayOnTop : NotOnTop;
         v_.EnableSourceSelect = chkEnableSourceSelect_->isChecked();
@@ -510,6 +529,10 @@ void frmSetup::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    if (countPending_ && event->type() == QEvent::MouseButtonRelease) {
+        // After the released button has acted on its click.
+        QMetaObject::invokeMethod(this, &frmSetup::ApplyPendingCount, Qt::QueuedConnection);
+    }
     if (watched == txtCount_) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();

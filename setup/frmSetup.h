@@ -94,6 +94,8 @@ private:
     void Relayout(int setCount);
     bool CheckIPAddress();
     void ApplyCount();
+    // Applies a count whose field was left by a mouse press, once that press is over.
+    void ApplyPendingCount();
     void SetOuterSize(int width, int height);
     std::int16_t CountForOk() const;
 
@@ -103,6 +105,7 @@ private:
     IPanelWindow& mainWindow_;
 
     std::int16_t labelSetCount_ = 1;
+    bool countPending_ = false;
     std::int16_t dialogPanelMode_ = PanelModeDeviceID;
     int outerWidth_ = OuterWidth;
     int outerHeight_ = 0;
