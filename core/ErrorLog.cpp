@@ -3,13 +3,44 @@
 #include "OrlError.h"
 #include "Values.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace orl {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Appends `text` whole or not at all: when the disk takes only part of it, the file is
+// cut back to where it ended, so no entry is left without its line end and the next one
+// does not run on from it.
+bool AppendWhole(int fd, const std::string& text) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (::ftruncate(fd, status.st_size) != 0) {
+                // Nothing more can be done; the caller reports the lost entry.
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
 
 ErrorLog::ErrorLog(const std::string& appPath, Clock clock)
     : appPath_(appPath), clock_(std::move(clock)) {}
@@ -35,7 +66,9 @@ std::string ErrorLog::SetAsideName(const std::tm& when) {
            FormatDigits(when.tm_min, 2) + ".txt";
 }
 
-std::string ErrorLog::LogPath() const { return appPath_ + "Errorlog.txt"; }
+std::string ErrorLog::LogPath() const {
+    return appPath_ + "Errorlog.txt";
+}
 
 void ErrorLog::ReportError(std::string_view message, std::string_view title) {
     const CurrentError error = DescribeCurrentError();
@@ -72,20 +105,21 @@ void ErrorLog::WriteErrorLog(std::string_view message, std::string_view title) {
 void ErrorLog::WriteLine(const std::string& line) {
     const std::string path = LogPath();
     std::error_code ec;
-    if (fs::exists(path, ec) && fs::file_size(path, ec) >= static_cast<std::uintmax_t>(SetAsideSize) &&
-        !ec) {
-        const std::string aside = appPath_ + SetAsideName(clock_());
-        fs::copy_file(path, aside, fs::copy_options::overwrite_existing);
-        fs::remove(path);
+    if (fs::exists(path, ec) &&
+        fs::file_size(path, ec) >= static_cast<std::uintmax_t>(SetAsideSize) && !ec) {
+        // Renaming needs no space, so a full disk cannot leave a half copy behind; a log
+        // that cannot be set aside takes the entry as it is.
+        fs::rename(path, appPath_ + SetAsideName(clock_()), ec);
     }
     if (!fs::exists(path, ec))
         CreateErrorLog();
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out)
+    // Only a log that begins with its whole header is appended to.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
         ThrowFileAccess();
-    out << line << "\r\n";
-    out.close();
-    if (!out)
+    const bool written = AppendWhole(fd, line + "\r\n");
+    ::close(fd);
+    if (!written)
         ThrowFileAccess();
 }
 
@@ -94,8 +128,8 @@ void ErrorLog::CreateErrorLog() {
         const std::string path = LogPath();
         std::error_code ec;
         fs::remove(path, ec);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out)
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0)
             return;
         const char* lines[] = {
             "             ORL Console",
@@ -110,8 +144,13 @@ void ErrorLog::CreateErrorLog() {
             " DATE     TIME           LOCATION                           MESSAGE DESCRIPTION",
             "--------------------------------------------------------------------------------",
         };
+        std::string header;
         for (const char* text : lines)
-            out << text << "\r\n";
+            header += std::string(text) + "\r\n";
+        const bool written = AppendWhole(fd, header);
+        ::close(fd);
+        if (!written)
+            fs::remove(path, ec);
     } catch (...) {
         // Ends silently; WriteErrorLog then appends to whatever exists.
     }

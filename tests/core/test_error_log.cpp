@@ -3,9 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -27,14 +35,14 @@ std::tm At(int year, int month, int day, int hour, int minute, int second = 0) {
     return t;
 }
 
-std::string ReadAll(const fs::path &path) {
+std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-std::vector<std::string> Lines(const fs::path &path) {
+std::vector<std::string> Lines(const fs::path& path) {
     const std::string text = ReadAll(path);
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -102,7 +110,7 @@ TEST_F(ErrorLogTest, TheMessageStartsAtColumn61UnlessTheTitleRunsPastIt) {
         std::size_t titleLength;
         std::size_t messageAt; // 0-based
     } cases[] = {{13, 60}, {35, 60}, {36, 60}, {40, 64}, {0, 60}};
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         const std::string title(c.titleLength, 'T');
         log.WriteErrorLog("the message", title);
         const std::string line = Lines(LogFile()).back();
@@ -116,14 +124,14 @@ TEST_F(ErrorLogTest, TheMessageStartsAtColumn61UnlessTheTitleRunsPastIt) {
 TEST_F(ErrorLogTest, ReportErrorAddsTheNumberAndDescriptionOfTheCurrentFailure) {
     struct Case {
         int number;
-        const char *description;
-        const char *expected;
+        const char* description;
+        const char* expected;
     } cases[] = {
         {6, "Overflow", "Error Loading Form: Error #  6 - Overflow"},
         {75, "Path/File access error", "Error Loading Form: Error #  75 - Path/File access error"},
         {-5, "Odd", "Error Loading Form: Error # -5 - Odd"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         try {
             throw OrlError(c.number, c.description);
         } catch (...) {
@@ -185,4 +193,142 @@ TEST(ErrorLogText, DateAndTimeInShortDateAndLongTimeForm) {
     EXPECT_EQ(ErrorLog::DateTimeText(At(2026, 1, 31, 0, 0, 9)), "1/31/2026 12:00:09 AM");
     EXPECT_EQ(ErrorLog::DateTimeText(At(2027, 3, 2, 12, 30)), "3/2/2027 12:30:00 PM");
     EXPECT_EQ(ErrorLog::SetAsideName(At(2030, 2, 3, 0, 7)), "Errorlog 020330 0007.txt");
+}
+
+TEST_F(ErrorLogTest, ALogThatCannotBeSetAsideTakesTheEntryAsItIs) {
+    // A folder of the set-aside name makes the rename fail.
+    const fs::path aside = folder / ErrorLog::SetAsideName(now);
+    fs::create_directory(aside);
+    std::ofstream(aside / "keep") << "in the way";
+    MakeLogOfSize(1024000);
+    log.WriteErrorLog("still logged", "Limit");
+    const std::string text = ReadAll(LogFile());
+    const std::string entry = "Limit" + std::string(31, ' ') + "still logged\r\n";
+    ASSERT_EQ(text.size(), 1024000u + 24 + entry.size());
+    EXPECT_EQ(text.substr(1024000 + 24), entry);
+}
+
+// ---- A full disk ----------------------------------------------------------------------------
+//
+// A small tmpfs stands in for the full disk. It is mounted in a child process with a
+// mount namespace of its own, so it disappears with the child whatever happens; the child
+// copies what the log left into the test's folder and reports through its exit status.
+// Mounting needs root (as in CI); elsewhere these tests are skipped.
+
+namespace {
+
+enum ChildStatus { ChildDone = 0, NoTmpfs = 77, ChildFailed = 78 };
+
+const std::size_t Page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+
+// Writes pages of filler until the disk takes no more.
+bool FillDisk(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0)
+        return false;
+    const std::string chunk(Page, 'f');
+    while (::write(fd, chunk.data(), chunk.size()) > 0) {
+    }
+    const bool full = errno == ENOSPC;
+    ::close(fd);
+    return full;
+}
+
+// Runs `scenario` on a tmpfs of `pages` pages at `disk`; returns a ChildStatus.
+int OnSmallDisk(const fs::path& disk, std::size_t pages,
+                const std::function<bool(const std::string& diskPath)>& scenario) {
+    fs::create_directory(disk);
+    const pid_t child = fork();
+    if (child < 0)
+        return ChildFailed;
+    if (child == 0) {
+        const std::string size = "size=" + std::to_string(pages * Page);
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", disk.c_str(), "tmpfs", 0, size.c_str()) != 0)
+            _exit(NoTmpfs);
+        _exit(scenario(disk.string() + "/") ? ChildDone : ChildFailed);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return ChildFailed;
+    return WEXITSTATUS(status);
+}
+
+#define RUN_ON_SMALL_DISK(pages, scenario)                                                         \
+    do {                                                                                           \
+        const int status = OnSmallDisk(folder / "disk", pages, scenario);                          \
+        if (status == NoTmpfs)                                                                     \
+            GTEST_SKIP() << "simulating a full disk needs root to mount a small tmpfs";            \
+        ASSERT_EQ(status, ChildDone) << "the scenario on the small disk failed";                   \
+    } while (false)
+
+} // namespace
+
+TEST_F(ErrorLogTest, OnAFullDiskAnEntryIsWrittenWholeOrNotAtAll) {
+    const std::string lost = "no room for this entry";
+    const std::size_t lostLength = 60 + lost.size() + 2;
+    // Bytes left in the log's last page once the disk is full.
+    for (const std::size_t room : {std::size_t{0}, std::size_t{1}, lostLength - 1, lostLength}) {
+        SCOPED_TRACE(room);
+        const fs::path kept = folder / ("log-" + std::to_string(room));
+        RUN_ON_SMALL_DISK(16, [&](const std::string& disk) {
+            ErrorLog small(disk, [this] { return now; });
+            small.WriteErrorLog("first", "One");
+            const fs::path logFile = disk + "Errorlog.txt";
+            const std::size_t used = fs::file_size(logFile) % Page;
+            std::size_t pad = (2 * Page - room - used) % Page;
+            if (pad < 2)
+                pad += Page;
+            std::ofstream(logFile, std::ios::binary | std::ios::app)
+                << std::string(pad - 2, 'x') << "\r\n";
+            if (!FillDisk(disk + "filler"))
+                return false;
+            small.WriteErrorLog(lost, "Full");
+            fs::remove(disk + "filler");
+            small.WriteErrorLog("after", "Space again");
+            fs::copy_file(logFile, kept);
+            return true;
+        });
+        const auto lines = Lines(kept);
+        const bool fits = room >= lostLength;
+        ASSERT_EQ(lines.size(), fits ? 15u : 14u);
+        EXPECT_EQ(lines[11].substr(60), "first");
+        if (fits) {
+            EXPECT_EQ(lines[13].substr(60), lost);
+        }
+        EXPECT_EQ(lines.back().substr(60), "after");
+        for (const std::string& line : lines)
+            EXPECT_EQ(line.find('\r'), std::string::npos) << line;
+    }
+}
+
+TEST_F(ErrorLogTest, OnAFullDiskAFullLogIsSetAsideAndANewOneStarted) {
+    const fs::path keptLog = folder / "log";
+    const fs::path keptAside = folder / "aside";
+    const std::size_t diskPages = static_cast<std::size_t>(ErrorLog::SetAsideSize) / Page + 8;
+    RUN_ON_SMALL_DISK(diskPages, [&](const std::string& disk) {
+        ErrorLog small(disk, [this] { return now; });
+        const fs::path logFile = disk + "Errorlog.txt";
+        small.CreateErrorLog();
+        const std::size_t header = fs::file_size(logFile);
+        std::ofstream(logFile, std::ios::binary | std::ios::app)
+            << std::string(static_cast<std::size_t>(ErrorLog::SetAsideSize) - header - 2, 'x')
+            << "\r\n";
+        // One page stays free: room for a new log, not for a copy of the old one.
+        std::ofstream(disk + "spare", std::ios::binary) << std::string(Page, 's');
+        if (!FillDisk(disk + "filler"))
+            return false;
+        fs::remove(disk + "spare");
+        small.WriteErrorLog("at the limit", "Full");
+        fs::copy_file(logFile, keptLog);
+        fs::copy_file(disk + ErrorLog::SetAsideName(now), keptAside);
+        return true;
+    });
+    EXPECT_EQ(fs::file_size(keptAside), static_cast<std::size_t>(ErrorLog::SetAsideSize));
+    EXPECT_EQ(ReadAll(keptAside).substr(static_cast<std::size_t>(ErrorLog::SetAsideSize) - 4),
+              "xx\r\n");
+    const auto lines = Lines(keptLog);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[11].substr(60), "at the limit");
 }
