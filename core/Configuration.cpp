@@ -120,8 +120,8 @@ void ApplyButton(Variables &v, const std::string &item) {
     }
 }
 
-// Applies one item; `password` keeps the scrambled text of the last "Password" item.
-void ApplyItem(Variables &v, const std::string &item, std::optional<std::string> &password) {
+// Applies one item; `passwordItem` keeps the last "Password" item, unscrambled at the end.
+void ApplyItem(Variables &v, const std::string &item, std::optional<std::string> &passwordItem) {
     if (StartsWith(item, "IP Address")) {
         v.IPAddress = Mid(item, 12, 25);
         if (v.IPAddress.empty())
@@ -165,7 +165,7 @@ void ApplyItem(Variables &v, const std::string &item, std::optional<std::string>
     } else if (StartsWith(item, "User Name")) {
         v.UserName = Mid(item, 11, 5);
     } else if (StartsWith(item, "Password")) {
-        password = Mid(item, 10, 5);
+        passwordItem = item;
     }
 }
 
@@ -193,6 +193,17 @@ std::string ReadFileBytes(const std::string &path) {
     if (in.bad())
         ThrowFileAccess();
     return text;
+}
+
+// The file that failed to load is copied aside whole before anything replaces it; a
+// file the operator has removed meanwhile leaves nothing to keep.
+void KeepUnreadFile(const std::string &path, const std::string &backup) {
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        return;
+    fs::copy_file(path, backup, fs::copy_options::overwrite_existing, ec);
+    if (ec)
+        ThrowFileAccess();
 }
 
 std::string YesNo(bool yes) {
@@ -245,21 +256,38 @@ bool ReadConfiguration(Variables &v) {
     std::error_code ec;
     if (!fs::exists(path, ec))
         return false;
-    const std::vector<std::string> items = SplitItems(ReadFileBytes(path));
-    std::optional<std::string> password;
-    for (const std::string &item : items)
-        ApplyItem(v, item, password);
-    v.Password = password ? Scramble(*password, -1) : std::string();
+    std::vector<std::string> items;
+    std::optional<std::string> passwordItem;
+    const std::string *current = nullptr; // into items or passwordItem, which outlive the catch
+    try {
+        items = SplitItems(ReadFileBytes(path));
+        for (const std::string &item : items) {
+            current = &item;
+            ApplyItem(v, item, passwordItem);
+        }
+        current = passwordItem ? &*passwordItem : nullptr;
+        v.Password = passwordItem ? Scramble(Mid(*passwordItem, 10, 5), -1) : std::string();
+    } catch (...) {
+        // What was read stays applied, but the file on disk is all the operator has: it
+        // must not be replaced by this partial picture of it.
+        v.ConfigurationUnread = true;
+        v.ConfigurationFailedItem = current ? current->substr(0, 256) : std::string();
+        throw;
+    }
+    v.ConfigurationUnread = false;
+    v.ConfigurationFailedItem.clear();
     InitDeviceIDs(v);
     return true;
 }
 
-bool WriteConfiguration(const Variables &v, ErrorLog &log) {
+bool WriteConfiguration(Variables &v, ErrorLog &log) {
     const std::string path = v.AppPath + ConfigurationFileName;
     const std::string temporary = v.AppPath + ConfigurationTemporaryFileName;
     bool created = false;
     try {
         const std::string text = ComposeConfiguration(v);
+        if (v.ConfigurationUnread)
+            KeepUnreadFile(path, v.AppPath + ConfigurationBackupFileName);
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out)
             ThrowFileAccess();
@@ -272,6 +300,7 @@ bool WriteConfiguration(const Variables &v, ErrorLog &log) {
         fs::rename(temporary, path, ec);
         if (ec)
             ThrowFileAccess();
+        v.ConfigurationUnread = false;
         return true;
     } catch (...) {
         log.ReportError("Error Writing ini File", "File Error");

@@ -29,6 +29,8 @@ void ProgramSetup(Variables& v, const std::string& appPath) {
     if (v.AppPath.empty() || v.AppPath.back() != '/')
         v.AppPath += '/';
     v.StartupStep = 0;
+    v.ConfigurationUnread = false;
+    v.ConfigurationFailedItem.clear();
     v.InchanRequestPending = false;
     v.StayOnTopMode = StayOnTop;
     v.ConsoleNumber = 0;

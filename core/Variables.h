@@ -107,6 +107,10 @@ struct Variables {
 
     // Program and link bookkeeping
     std::string AppPath; // always ends in '/'
+    // orlntpnl.ini failed to load: closing leaves it as it is, and the next save keeps
+    // it as orlntpnl.ini.bak first. The item being applied when it failed, for the operator.
+    bool ConfigurationUnread = false;
+    std::string ConfigurationFailedItem;
     std::int16_t LoadedFaderCount = 1;
     std::int16_t StartupStep = 0;
     bool UpdatingControls = false;

@@ -184,7 +184,30 @@ void frmMain::Form_Load(const std::string& appPath) {
         ApplySetupToWindow();
     } catch (...) {
         log_.ReportError("Error Loading Form", "Program Error");
+        if (v_.ConfigurationUnread)
+            ShowUnreadConfiguration(DescribeCurrentError());
     }
+}
+
+// Without this the operator sees only "Disconnected" and has no way to tell why.
+void frmMain::ShowUnreadConfiguration(const CurrentError& error) {
+    constexpr std::size_t ShownLength = 80;
+    const std::string& item = v_.ConfigurationFailedItem;
+    QString text = QStringLiteral("The settings in orlntpnl.ini could not be read, so the panel "
+                                  "does not connect. The file is kept as it is.");
+    if (!item.empty()) {
+        const std::string shown =
+            item.size() > ShownLength ? item.substr(0, ShownLength) + "..." : item;
+        text += QStringLiteral("\nLine: ") +
+                QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
+    }
+    text += QStringLiteral("\nError # %1 - %2")
+                .arg(error.number)
+                .arg(QString::fromStdString(error.description));
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Configuration Error"), text,
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void frmMain::mnuSetup_Click() {
@@ -220,8 +243,14 @@ void frmMain::RunSetupDialog() {
 void frmMain::mnuDebug_Click() { PrintDeviceIDs(v_); }
 
 void frmMain::mnuExit_Click() {
-    WriteConfiguration(v_, log_);
+    SaveConfigurationOnClose();
     close();
+}
+
+// A file that failed to load is left as it is: only a confirmed setup replaces it.
+void frmMain::SaveConfigurationOnClose() {
+    if (!v_.ConfigurationUnread)
+        WriteConfiguration(v_, log_);
 }
 
 void frmMain::Form_Unload() {
@@ -237,7 +266,7 @@ void frmMain::Form_Unload() {
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         if ((*it)->isWindow() && (*it)->isVisible())
             (*it)->close();
-    WriteConfiguration(v_, log_);
+    SaveConfigurationOnClose();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 #include "ColourButton.h"
 #include "ErrorLog.h"
 #include "IPanelWindow.h"
+#include "OrlError.h"
 #include "QtSocket.h"
 #include "TCPComm.h"
 #include "Variables.h"
@@ -139,6 +140,8 @@ private:
     void ChainTabOrder();            // strips left to right, then the button column
     // Opens the setup dialog, then brings the strips in line with the fader count it left.
     void RunSetupDialog();
+    void ShowUnreadConfiguration(const CurrentError& error);
+    void SaveConfigurationOnClose();
     // Runs a handler that has no error handling of its own: an unexpected failure is
     // reported, never ends the program.
     void Guarded(const std::function<void()>& action);

@@ -1,5 +1,6 @@
 // The main window's life cycle: first start without a configuration, start with one,
 // the setup menu, exit and unload, and failures that must not end the program.
+#include "Configuration.h"
 #include "LoopbackServer.h"
 #include "frmMain.h"
 
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -199,6 +201,77 @@ TEST_F(Lifecycle, FailureWhileReadingEndsTheLoadAndIsReported) {
     EXPECT_FALSE(window->PollTimer().isActive());
     EXPECT_EQ(openerCalls, 0);
     QTest::qWait(50);
+    EXPECT_EQ(server.ConnectionCount(), 0);
+}
+
+// A file that fails to load is all the operator has: closing must not replace it with
+// what was read before the failure, and the first confirmed setup keeps it as .bak.
+TEST_F(Lifecycle, AFileThatFailsToLoadIsShownKeptOnCloseAndBackedUpBySetup) {
+    struct Case {
+        const char* replace; // this line of the good file ...
+        const char* with;    // ... becomes this one ("" drops nothing, adds `extra`)
+        const char* failingLine;
+        const char* error;
+    } cases[] = {
+        {"Fader Count=3", "Fader Count=2.5", "Device ID 3=7", "Subscript out of range"},
+        {"Fader Count=3", "Fader Count=0", "Device ID 2=6", "Subscript out of range"},
+        {"Fader Count=3", "Fader Count=1e9", "Device ID 2=6", "Subscript out of range"},
+        {"Panel Mode=0", "Device ID 5=", "Device ID 5=", "Subscript out of range"},
+        {"Console=2", "Console=40000", "Console=40000", "Overflow"},
+        {"Password=bdf", "Password=a\x01", "Password=a\x01", "Invalid procedure call"},
+    };
+    const QString ini = Path("orlntpnl.ini");
+    const QString bak = Path("orlntpnl.ini.bak");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.with);
+        std::vector<std::string> lines = ThreeFaders();
+        lines.insert(lines.end(), {"Button1_Type=1000", "Button1_Channel1=4", "Button8_Label=Talk",
+                                   "SECURITY", "User Name=oper", "Password=bdf"});
+        std::replace(lines.begin(), lines.end(), std::string(c.replace), std::string(c.with));
+        WriteConfiguration(lines);
+        const std::string original = ReadText(ini);
+        QFile::remove(bak);
+
+        for (const char* leaveBy : {"close", "mnuExit"}) {
+            SetUp();
+            closer.seen.clear();
+            Load();
+            ASSERT_EQ(closer.seen.size(), 1u) << leaveBy;
+            EXPECT_EQ(closer.seen[0].title, "Configuration Error");
+            EXPECT_EQ(closer.seen[0].icon, QMessageBox::Warning);
+            const QString text = closer.seen[0].text;
+            EXPECT_TRUE(
+                text.contains(QStringLiteral("Line: ") + QString::fromLatin1(c.failingLine)))
+                << text.toStdString();
+            EXPECT_TRUE(text.contains(QString::fromLatin1(c.error))) << text.toStdString();
+            EXPECT_NE(ErrorLogText().find("Error Loading Form: Error #"), std::string::npos);
+            EXPECT_FALSE(window->PollTimer().isActive());
+            window->show();
+            if (std::string(leaveBy) == "close")
+                window->close();
+            else
+                Menu("mnuExit")->trigger();
+            EXPECT_EQ(ReadText(ini), original) << leaveBy;
+            EXPECT_FALSE(QFile::exists(bak));
+        }
+
+        // Setup's OK saves the settings shown in the dialog: the unread file goes to .bak
+        // first, once; later saves replace only orlntpnl.ini.
+        SetUp();
+        Load();
+        onSetup = [&] {
+            v.UserName = "new";
+            EXPECT_TRUE(orl::WriteConfiguration(v, log));
+        };
+        Menu("mnuSetup")->trigger();
+        onSetup = nullptr;
+        EXPECT_EQ(ReadText(bak), original);
+        EXPECT_NE(ReadText(ini).find("User Name=new\r\n"), std::string::npos);
+        v.UserName = "later";
+        window->close();
+        EXPECT_NE(ReadText(ini).find("User Name=later\r\n"), std::string::npos);
+        EXPECT_EQ(ReadText(bak), original);
+    }
     EXPECT_EQ(server.ConnectionCount(), 0);
 }
 
