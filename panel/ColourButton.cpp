@@ -3,36 +3,49 @@
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTimerEvent>
 
 namespace orl {
 
 namespace {
 
-QString StyleFor(Colour colour) {
-    const QString rgb = QStringLiteral("#%1%2%3")
-                            .arg(RedOf(colour), 2, 16, QLatin1Char('0'))
-                            .arg(GreenOf(colour), 2, 16, QLatin1Char('0'))
-                            .arg(BlueOf(colour), 2, 16, QLatin1Char('0'));
-    // A style sheet is the one way every style honours for a push button's background;
-    // the border keeps the button recognisable once the native frame is replaced.
-    return QStringLiteral("QPushButton { background-color: %1; color: black;"
-                          " border: 1px solid #404040; }"
-                          " QPushButton:focus { border: 2px solid black; }"
-                          " QPushButton:pressed { border: 2px inset #404040; }")
-        .arg(rgb);
+// The frame comes from one style sheet that never changes: every style honours it for a
+// push button, and the border keeps the button recognisable once the native frame is
+// replaced. The background is left transparent there and filled by paintEvent, so a new
+// tally colour costs a repaint, not a style-sheet recomputation.
+const QString& FrameStyle() {
+    static const QString style =
+        QStringLiteral("QPushButton { background-color: transparent; color: black;"
+                       " border: 1px solid #404040; }"
+                       " QPushButton:focus { border: 2px solid black; }"
+                       " QPushButton:pressed { border: 2px inset #404040; }");
+    return style;
 }
 
 } // namespace
 
 ColourButton::ColourButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
-    setStyleSheet(StyleFor(colour_));
+    setStyleSheet(FrameStyle());
+    setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel
 }
 
+// A flood of reports can change a tally thousands of times between two frames of the
+// display; the button is repainted once for them, a frame later, with the last colour.
 void ColourButton::SetBackgroundColour(Colour colour) {
     if (colour == colour_)
-        return; // tallies are refreshed often; re-polishing an unchanged button is waste
+        return;
     colour_ = colour;
-    setStyleSheet(StyleFor(colour));
+    if (!repaintTimer_.isActive())
+        repaintTimer_.start(RepaintDelayMs, this);
+}
+
+void ColourButton::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != repaintTimer_.timerId()) {
+        QPushButton::timerEvent(event);
+        return;
+    }
+    repaintTimer_.stop();
+    update();
 }
 
 // Captions wrap onto several lines, so a fifteen-character user-button label fits its
@@ -43,6 +56,8 @@ void ColourButton::paintEvent(QPaintEvent*) {
     initStyleOption(&option);
     const QString caption = option.text;
     option.text.clear();
+    // Under the frame as well: where the frame is drawn smoothed its pixels blend with it.
+    painter.fillRect(rect(), QColor(RedOf(colour_), GreenOf(colour_), BlueOf(colour_)));
     painter.drawControl(QStyle::CE_PushButton, option);
     painter.setPen(Qt::black);
     painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);

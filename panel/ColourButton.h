@@ -5,6 +5,7 @@
 
 #include "Colours.h"
 
+#include <QBasicTimer>
 #include <QPushButton>
 
 namespace orl {
@@ -13,8 +14,10 @@ class ColourButton : public QPushButton {
     Q_OBJECT
 public:
     explicit ColourButton(const QString& caption, QWidget* parent = nullptr);
+    // The new colour is on screen within RepaintDelayMs.
     void SetBackgroundColour(Colour colour);
     Colour BackgroundColour() const { return colour_; }
+    static constexpr int RepaintDelayMs = 16; // one frame of a 60 Hz display
 
 signals:
     void mouseDown();
@@ -24,9 +27,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     Colour colour_ = IdleColour;
+    QBasicTimer repaintTimer_;
 };
 
 } // namespace orl

@@ -190,6 +190,64 @@ Row BurstRow() {
             ">= 20,000 msg/s", rate >= 20000};
 }
 
+// ---- Tally-changing burst --------------------------------------------------------------------
+
+// A switcher of one input: each report of its burst switches that input on or off, and the
+// one strip shown follows it, so every report recolours the strip's ON and OFF buttons.
+Row TallyBurstRow() {
+    constexpr int Count = 20001; // odd, so every run leaves the channel switched over
+    sim::Options options;
+    options.port = 0;
+    options.quiet = true;
+    options.size.inputs = 1;
+    sim::SwitcherModel model{options.size};
+    sim::Switcher switcher{model};
+    sim::Trace trace{true};
+    sim::SimulatorServer server{switcher, trace, options};
+    std::string error;
+    if (!server.Listen(0, error))
+        Fail("no simulator for the tally burst: " + error);
+    ScratchPanel panel(server.Port());
+    Variables& v = panel.v;
+    frmMain& window = *panel.window;
+    v.ConsoleNumber = 1;
+    v.PanelMode = PanelModeConsole;
+    v.FaderDeviceID[0] = 1;
+    v.FaderSource[0] = 1;
+    window.Link().ConnectToServer();
+    const auto quiet = [&] { return LinkQuiet(v, window); };
+    if (!WaitUntil([&] { return v.SocketConnected; }, 5000))
+        Fail("the panel did not connect for the tally burst");
+    for (int tick = 0; tick < 30 && window.windowTitle() != CaptionConnected; ++tick) {
+        WaitUntil(quiet, 2000);
+        window.Link().PollTick();
+    }
+    if (window.windowTitle() != CaptionConnected || !window.Strip(0).cmdOn->isVisible())
+        Fail("the panel did not show its strip after start-up for the tally burst");
+
+    std::vector<double> rates;
+    for (int run = 0; run < 3; ++run) {
+        const bool relayOn = run % 2 == 0;
+        QElapsedTimer clock;
+        clock.start();
+        server.Command("burst " + std::to_string(Count) + " 1");
+        server.Command(std::string("relay 5 ") + (relayOn ? "on" : "off"));
+        if (!WaitUntil(
+                [&] { return v.RelayStates[4] == (relayOn ? 1 : 0) && v.ReceiveBuffer.empty(); },
+                120000))
+            Fail("the tally burst was not applied within two minutes");
+        rates.push_back(Count / (static_cast<double>(clock.nsecsElapsed()) / 1e9));
+        const bool on = model.ChannelOn(0, 0);
+        if (window.Strip(0).cmdOn->BackgroundColour() != (on ? OnColour : IdleColour) ||
+            window.Strip(0).cmdOff->BackgroundColour() != (on ? IdleColour : ActiveColour))
+            Fail("the strip's ON/OFF tally does not show the switcher's state after the burst");
+        WaitUntil(quiet, 2000);
+    }
+    const double rate = Median(rates);
+    return {"burst of 20,001 reports toggling a shown strip's ON/OFF (median of 3)",
+            Thousands(rate) + " msg/s", ">= 100,000 msg/s", rate >= 100000};
+}
+
 // ---- Processes ------------------------------------------------------------------------------
 
 // utime + stime in clock ticks.
@@ -459,6 +517,7 @@ int main(int argc, char** argv) {
             Fail("usage: bench_driver --decoder-json FILE --console PATH --sim PATH");
         rows = DecoderRows(parser.value("decoder-json"));
         rows.push_back(BurstRow());
+        rows.push_back(TallyBurstRow());
         for (Row& row : ConnectRows(parser.value("sim")))
             rows.push_back(std::move(row));
         rows.push_back(FloodRow());
