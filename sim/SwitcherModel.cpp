@@ -78,6 +78,7 @@ SwitcherModel::SwitcherModel(const SwitcherSize& size)
       optos_(static_cast<std::size_t>(size.optos), 0) {
     const auto opto = [&](int channel) { return channel < size.optos ? channel : NoValue; };
     int cdCount = 0;
+    int ifbCount = 0;
     for (int i = 0; i < size.inputs; ++i) {
         InputChannel& channel = inputChannels_[static_cast<std::size_t>(i)];
         const std::string_view group = GroupOf(i).first;
@@ -88,7 +89,9 @@ SwitcherModel::SwitcherModel(const SwitcherSize& size)
             channel.offOpto = opto(33 + 2 * cdCount); // stop pulse
             ++cdCount;
         } else if (group == "PHONE" || group == "REMOTE") {
-            channel.ifbOutput = 200 + i; // the mix-minus feed back to the caller
+            // The mix-minus feed back to the caller. A simple take carries the output as
+            // one 7-bit byte, so IFB outputs are numbered within 1 to 127.
+            channel.ifbOutput = ++ifbCount;
         }
     }
     // Device d works input d out of the box.

@@ -17,11 +17,15 @@ namespace orl::test {
 
 class SimulatorProcess {
 public:
-    // Starts the simulator with --port `port` --quiet and the extra arguments; Port() is 0
-    // when it did not come up.
-    explicit SimulatorProcess(const QStringList& extra = {}, quint16 port = 0) {
+    // Starts the simulator with --port `port`, --quiet unless `traced`, and the extra
+    // arguments; Port() is 0 when it did not come up.
+    explicit SimulatorProcess(const QStringList& extra = {}, quint16 port = 0,
+                              bool traced = false) {
         process_.setProgram(QStringLiteral(ORL_SIM_PATH));
-        process_.setArguments(QStringList{"--port", QString::number(port), "--quiet"} + extra);
+        QStringList arguments{"--port", QString::number(port)};
+        if (!traced)
+            arguments << "--quiet";
+        process_.setArguments(arguments + extra);
         process_.setProcessChannelMode(QProcess::SeparateChannels);
         process_.start();
         if (!process_.waitForStarted(5000))
@@ -46,6 +50,17 @@ public:
     QString ReadLine(int timeoutMs = 5000) {
         WaitUntil([&] { return process_.canReadLine(); }, timeoutMs);
         return QString::fromLatin1(process_.readLine()).trimmed();
+    }
+    // Reads lines until one contains `text`; false when none did within the timeout.
+    bool WaitForLine(const QString& text, int timeoutMs = 5000) {
+        return WaitUntil(
+            [&] {
+                while (process_.canReadLine())
+                    if (QString::fromLatin1(process_.readLine()).contains(text))
+                        return true;
+                return false;
+            },
+            timeoutMs);
     }
     // SIGTERM, then a kill when it does not stop within the timeout.
     void Stop(int timeoutMs = 5000) {

@@ -23,9 +23,10 @@ using test::RawPanel;
 using test::SimulatorProcess;
 using test::WaitUntil;
 
-// The demo's configuration: three faders on devices 1 to 3 (MIC 1 to MIC 3), console 1,
-// buses 1 to 3, and a relay toggle, a relay pulse and an opto toggle button.
-void WriteConfiguration(const QString& folder, quint16 port) {
+// The demo's configuration: three faders on devices 1 to 3 (MIC 1 to MIC 3; the third
+// fader on `thirdDevice` when given), console 1, buses 1 to 3, IFB source 4, and a relay
+// toggle, a relay pulse and an opto toggle button.
+void WriteConfiguration(const QString& folder, quint16 port, int thirdDevice) {
     std::ofstream ini((folder + "/orlntpnl.ini").toStdString(), std::ios::binary);
     const std::string lines[] = {
         "[CONFIGURATION]",
@@ -43,8 +44,8 @@ void WriteConfiguration(const QString& folder, quint16 port) {
         "Source 1=1",
         "Device ID 2=2",
         "Source 2=2",
-        "Device ID 3=3",
-        "Source 3=3",
+        "Device ID 3=" + std::to_string(thirdDevice),
+        "Source 3=" + std::to_string(thirdDevice),
         "Panel Mode=0",
         "Stay On Top=No",
         "Enable Source Select=Yes",
@@ -68,8 +69,8 @@ void WriteConfiguration(const QString& folder, quint16 port) {
 
 // One panel program: its folder, state, error log and main window.
 struct Panel {
-    explicit Panel(quint16 port) {
-        WriteConfiguration(dir.path(), port);
+    explicit Panel(quint16 port, int thirdDevice = 3) {
+        WriteConfiguration(dir.path(), port, thirdDevice);
         window = std::make_unique<frmMain>(v, log);
         window->Form_Load(dir.path().toStdString());
         window->show();
@@ -206,6 +207,26 @@ TEST(EndToEnd, OperatorActionsComeBackFromTheSwitcher) {
     QTest::mouseClick(opto, Qt::LeftButton);
     EXPECT_TRUE(WaitUntil([&] { return opto->BackgroundColour() == ActiveColour; }));
     EXPECT_EQ(panel.v.OptoStates[2], 1);
+}
+
+TEST(EndToEnd, IFBHeldInTheWindowTakesTheFeedToTheCaller) {
+    SimulatorProcess sim({}, 0, /*traced=*/true);
+    ASSERT_NE(sim.Port(), 0);
+    Panel panel(sim.Port(), 13); // device 13 works PHONE 1, which has an IFB output
+    ASSERT_TRUE(panel.StartUp());
+    ASSERT_EQ(panel.v.FaderSource[2], 13);
+
+    // Pressed and released where the operator's mouse would be, through the window.
+    const ColourButton* ifb = panel.Strip(2).cmdBtn4;
+    QWindow* window = panel.window->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QPoint at = ifb->mapTo(panel.window.get(), ifb->rect().center());
+    QTest::mousePress(window, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(sim.WaitForLine("FE simple take 37 (IFB press): source 4 to output 1 "));
+    EXPECT_EQ(ifb->BackgroundColour(), ActiveColour);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(sim.WaitForLine("FE simple take 33 (IFB release): source 4 to output 1 "));
+    EXPECT_EQ(ifb->BackgroundColour(), IdleColour);
 }
 
 TEST(EndToEnd, ReconnectsAndStartsOverWhenTheSwitcherComesBack) {

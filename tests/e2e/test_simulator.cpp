@@ -166,9 +166,14 @@ TEST(Simulator, AnswersEveryWholeTableInTheLayoutThePanelDecodes) {
                  kept.push_back({w[3], w[4], w[5]});
              }
              EXPECT_TRUE(r.ConsumedAllButChecksum());
-             EXPECT_EQ(kept[0], (std::vector<int>{16383, 0, 16383}));    // MIC 1: on-air light
-             EXPECT_EQ(kept[8], (std::vector<int>{16383, 32, 33}));      // CD 1: start, stop
-             EXPECT_EQ(kept[12], (std::vector<int>{212, 16383, 16383})); // PHONE 1: IFB
+             EXPECT_EQ(kept[0], (std::vector<int>{16383, 0, 16383}));  // MIC 1: on-air light
+             EXPECT_EQ(kept[8], (std::vector<int>{16383, 32, 33}));    // CD 1: start, stop
+             EXPECT_EQ(kept[12], (std::vector<int>{1, 16383, 16383})); // PHONE 1: IFB
+             for (const auto& attributes : kept) { // a simple take carries one 7-bit byte
+                 EXPECT_TRUE(attributes[0] == 16383 || attributes[0] <= 127);
+                 EXPECT_TRUE(attributes[1] == 16383 || attributes[1] < 64); // within the optos
+                 EXPECT_TRUE(attributes[2] == 16383 || attributes[2] < 64);
+             }
          }},
         {"device data", 0, 256, 0xD9,
          [](FrameReader& r, const Bytes& f) {
@@ -240,8 +245,8 @@ TEST(Simulator, AnswersSingleDevicesChannelsAndRanges) {
          "D9 00 01 01 00 04 02 03 00 02 00 00 00 00 08 00 00 00 00 15 FF"},
         {"device 8192, the last", InfoRequest(0, 256, 1, 8192),
          "D9 00 01 01 00 04 02 00 40 7F 7F 00 00 00 08 00 00 00 00 4E FF"},
-        {"input 13 (PHONE 1): IFB output 212", InfoRequest(0, 4, 1, 12),
-         "D0 0A 00 01 00 0C 00 06 0C 00 00 00 00 00 54 01 7F 7F 7F 7F 00 7A FF"},
+        {"input 13 (PHONE 1): IFB output 1", InfoRequest(0, 4, 1, 12),
+         "D0 0A 00 01 00 0C 00 06 0C 00 00 00 00 00 01 00 7F 7F 7F 7F 00 26 FF"},
         {"bus 2 alone", InfoRequest(128, 0, 1, 1), "F6 00 01 00 01 00 00 00 01 03 FF"},
         {"relays 3 and 4", InfoRequest(65536, 0, 2, 2), "F7 28 02 00 02 00 00 03 00 00 2F FF"},
     };
