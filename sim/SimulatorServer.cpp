@@ -4,6 +4,7 @@
 #include "Protocol.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -15,10 +16,22 @@ namespace orl::sim {
 namespace {
 
 constexpr int RelayPulseMs = 300;
+// What Qt reads from the kernel for one panel before the simulator takes it; beyond it
+// the bytes wait in the kernel, and a panel sending faster than it is answered is slowed.
+constexpr qint64 ReadBufferBytes = 64 * 1024;
+// Bytes taken from a panel's socket, or handed to it from its outbox, at a time.
+constexpr qint64 ChunkBytes = 64 * 1024;
+// A panel's requests are handled for this long at a time before the other panels get a
+// turn (an answer with the whole device table takes milliseconds to compose).
+constexpr qint64 TurnMs = 5;
 
 QByteArray ToQt(const Bytes& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
+}
+
+std::string Megabytes(qint64 bytes) {
+    return std::to_string((bytes + (1 << 19)) >> 20) + " MiB";
 }
 
 } // namespace
@@ -35,6 +48,11 @@ bool SimulatorServer::Listen(quint16 port, std::string& error) {
     return false;
 }
 
+SimulatorServer::Connection* SimulatorServer::Find(int id) {
+    const auto found = connections_.find(id);
+    return found == connections_.end() ? nullptr : found->second.get();
+}
+
 void SimulatorServer::Accept() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
         auto connection = std::make_unique<Connection>();
@@ -42,7 +60,9 @@ void SimulatorServer::Accept() {
         connection->socket = socket;
         const int id = connection->id;
         socket->setParent(this);
+        socket->setReadBufferSize(ReadBufferBytes);
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { Receive(id); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { Drained(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { Closed(id); });
         trace_.Line("connected #" + std::to_string(id) + " from port " +
                     std::to_string(socket->peerPort()));
@@ -71,27 +91,65 @@ void SimulatorServer::DropAll() {
 }
 
 void SimulatorServer::Receive(int id) {
-    auto found = connections_.find(id);
-    if (found == connections_.end())
+    Connection* connection = Find(id);
+    if (connection == nullptr || connection->paused || connection->cut || connection->nextTurn)
         return;
-    Connection& connection = *found->second;
-    const QByteArray data = connection.socket->readAll();
-    connection.splitter.Append(data.constData(), static_cast<std::size_t>(data.size()));
-    while (const auto message = connection.splitter.Next()) {
-        const Outcome outcome = switcher_.Handle(*message);
-        if (!trace_.Quiet())
-            trace_.Line("<- #" + std::to_string(id) + " " + outcome.text);
-        Deliver(connection, outcome);
-        if (outcome.identified && !connection.identified) {
-            connection.identified = true;
-            if (options_.burstCount > 0)
-                QTimer::singleShot(options_.burstAfterMs, this,
-                                   [this] { SendBurst(options_.burstCount, 0); });
+    QElapsedTimer turn;
+    turn.start();
+    for (;;) {
+        while (const auto message = connection->splitter.Next()) {
+            Handle(*connection, *message);
+            if (connection->cut)
+                return;
+            if (Owed(*connection) >= HighWater) {
+                connection->paused = true;
+                trace_.Line("#" + std::to_string(id) + " owed " + Megabytes(Owed(*connection)) +
+                            ": its requests wait until it reads");
+                return;
+            }
+            if (turn.elapsed() >= TurnMs) {
+                connection->nextTurn = true;
+                QTimer::singleShot(0, this, [this, id] {
+                    if (Connection* waiting = Find(id)) {
+                        waiting->nextTurn = false;
+                        Receive(id);
+                    }
+                });
+                return;
+            }
         }
+        const QByteArray data = connection->socket->read(ChunkBytes);
+        if (data.isEmpty())
+            break;
+        connection->splitter.Append(data.constData(), static_cast<std::size_t>(data.size()));
     }
-    if (const std::size_t dropped = connection.splitter.TakeDropped())
+    if (const std::size_t dropped = connection->splitter.TakeDropped())
         trace_.Line("<- #" + std::to_string(id) + " dropped " + std::to_string(dropped) +
                     " stray or broken bytes");
+}
+
+void SimulatorServer::Handle(Connection& from, const Bytes& message) {
+    const Outcome outcome = switcher_.Handle(message);
+    if (!trace_.Quiet())
+        trace_.Line("<- #" + std::to_string(from.id) + " " + outcome.text);
+    Deliver(from, outcome);
+    if (outcome.identified && !from.identified) {
+        from.identified = true;
+        if (options_.burstCount > 0)
+            QTimer::singleShot(options_.burstAfterMs, this,
+                               [this] { SendBurst(options_.burstCount, 0); });
+    }
+}
+
+void SimulatorServer::Drained(int id) {
+    Connection* connection = Find(id);
+    if (connection == nullptr || connection->cut)
+        return;
+    Pump(*connection);
+    if (connection->paused && Owed(*connection) < LowWater) {
+        connection->paused = false;
+        Receive(id);
+    }
 }
 
 void SimulatorServer::Deliver(Connection& from, const Outcome& outcome) {
@@ -104,26 +162,63 @@ void SimulatorServer::Deliver(Connection& from, const Outcome& outcome) {
                            [this, relay] { SendToAll(switcher_.EndRelayPulse(relay)); });
 }
 
-void SimulatorServer::Send(Connection& to, const Bytes& frame) {
-    if (!trace_.Quiet())
+qint64 SimulatorServer::Owed(const Connection& to) const {
+    return to.socket->bytesToWrite() + static_cast<qint64>(to.outbox.QueuedBytes());
+}
+
+// Straight to the socket while it holds little and nothing waits before it; otherwise
+// behind what waits.
+void SimulatorServer::Send(Connection& to, const Bytes& frame, bool traced) {
+    if (to.cut)
+        return;
+    if (traced && !trace_.Quiet())
         trace_.Line("-> #" + std::to_string(to.id) + " " + DescribeFrame(frame));
-    to.socket->write(ToQt(frame));
+    if (to.outbox.Empty() && to.socket->bytesToWrite() < HighWater) {
+        to.socket->write(ToQt(frame));
+        return;
+    }
+    to.outbox.Add(frame);
+    if (Owed(to) > DropLimit)
+        Cut(to, "owed " + Megabytes(Owed(to)) + " it does not read");
+}
+
+void SimulatorServer::Pump(Connection& to) {
+    Bytes chunk;
+    while (!to.outbox.Empty() && to.socket->bytesToWrite() < LowWater) {
+        chunk.clear();
+        to.outbox.TakeInto(chunk, ChunkBytes);
+        to.socket->write(ToQt(chunk));
+    }
+}
+
+void SimulatorServer::Cut(Connection& connection, const std::string& reason) {
+    connection.cut = true;
+    connection.outbox.Clear();
+    trace_.Event("cut off #" + std::to_string(connection.id) + ": " + reason);
+    const int id = connection.id;
+    QTimer::singleShot(0, this, [this, id] {
+        if (Connection* cut = Find(id)) {
+            cut->socket->abort();
+            Closed(id);
+        }
+    });
 }
 
 void SimulatorServer::SendToAll(const Bytes& frame) {
     if (!trace_.Quiet())
         trace_.Line("-> all (" + std::to_string(connections_.size()) + ") " + DescribeFrame(frame));
-    const QByteArray data = ToQt(frame);
     for (auto& [id, connection] : connections_)
-        connection->socket->write(data);
+        Send(*connection, frame, false);
 }
 
 void SimulatorServer::SendBurst(int count, int console) {
-    QByteArray data;
-    for (const Bytes& frame : switcher_.Burst(count, console))
-        data.append(ToQt(frame));
-    for (auto& [id, connection] : connections_)
-        connection->socket->write(data);
+    const auto plan = std::make_shared<const BurstPlan>(switcher_.StartBurst(count, console));
+    for (auto& [id, connection] : connections_) {
+        if (connection->cut)
+            continue;
+        connection->outbox.Add(plan);
+        Pump(*connection);
+    }
     trace_.Line("-> all (" + std::to_string(connections_.size()) + ") burst of " +
                 std::to_string(count) + " channel reports on console " +
                 std::to_string(console + 1));

@@ -3,10 +3,16 @@
 // they send into messages, lets the switcher handle them, and delivers the answers to
 // the sender and the reports to every panel. Also carries out the operator's control
 // lines (bursts of reports, relay and opto changes).
+//
+// What a panel is owed is bounded: past HighWater unsent bytes its requests wait (unread,
+// so TCP slows it down) until it has taken in all but LowWater; a panel that stops
+// reading while reports for every panel pile up past DropLimit is cut off. Other panels
+// are never held up by one that does not read.
 
 #include "Bytes.h"
 #include "MessageSplitter.h"
 #include "Options.h"
+#include "Outbox.h"
 #include "Switcher.h"
 #include "Trace.h"
 
@@ -23,6 +29,10 @@ namespace orl::sim {
 
 class SimulatorServer : public QObject {
 public:
+    static constexpr qint64 HighWater = 4 << 20;
+    static constexpr qint64 LowWater = 1 << 20;
+    static constexpr qint64 DropLimit = 8 << 20;
+
     SimulatorServer(Switcher& switcher, Trace& trace, const Options& options);
 
     bool Listen(quint16 port, std::string& error);
@@ -39,13 +49,23 @@ private:
         QTcpSocket* socket = nullptr;
         MessageSplitter splitter;
         bool identified = false;
+        Outbox outbox;         // owed behind what the socket already holds
+        bool paused = false;   // its requests wait until it has taken in what it is owed
+        bool cut = false;      // cut off; closed on the next turn of the event loop
+        bool nextTurn = false; // its requests go on after the other panels had a turn
     };
 
+    Connection* Find(int id);
     void Accept();
     void Receive(int id);
+    void Drained(int id);
     void Closed(int id);
+    void Handle(Connection& from, const Bytes& message);
     void Deliver(Connection& from, const Outcome& outcome);
-    void Send(Connection& to, const Bytes& frame);
+    void Send(Connection& to, const Bytes& frame, bool traced = true);
+    void Pump(Connection& to);
+    qint64 Owed(const Connection& to) const;
+    void Cut(Connection& connection, const std::string& reason);
     void SendToAll(const Bytes& frame);
     void SendBurst(int count, int console);
 

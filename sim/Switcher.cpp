@@ -300,17 +300,33 @@ Bytes Switcher::EndRelayPulse(int relay) {
     return StateChangeFrame(wire::RelayTable, relay, false);
 }
 
-std::vector<Bytes> Switcher::Burst(int count, int console) {
-    std::vector<Bytes> frames;
-    frames.reserve(static_cast<std::size_t>(std::max(count, 0)));
+BurstPlan::BurstPlan(std::vector<std::uint8_t> startOn, int count, int console)
+    : startOn_(std::move(startOn)), count_(startOn_.empty() ? 0 : std::max(count, 0)),
+      console_(console) {}
+
+int BurstPlan::StateOf(int k) const {
+    const int inputs = static_cast<int>(startOn_.size());
+    const bool toggledOddTimes =
+        (k / inputs) % 2 == 0; // report k is its input's (k / inputs + 1)th
+    return (startOn_[static_cast<std::size_t>(k % inputs)] != 0) != toggledOddTimes ? 1 : 0;
+}
+
+Bytes BurstPlan::Frame(int k) const {
+    return ChannelReportFrame({{k % static_cast<int>(startOn_.size()), console_, StateOf(k)}});
+}
+
+BurstPlan Switcher::StartBurst(int count, int console) {
     const int inputs = model_.Size().inputs;
-    for (int k = 0; k < count; ++k) {
-        const int input = k % inputs;
-        const bool on = !model_.ChannelOn(input, console);
-        model_.SetChannelOn(input, console, on);
-        frames.push_back(ChannelReportFrame({{input, console, on ? 1 : 0}}));
+    std::vector<std::uint8_t> startOn(static_cast<std::size_t>(inputs));
+    for (int i = 0; i < inputs; ++i)
+        startOn[static_cast<std::size_t>(i)] = model_.ChannelOn(i, console) ? 1 : 0;
+    BurstPlan plan(std::move(startOn), count, console);
+    // Each input ends in the state of its last report.
+    for (int i = 0; i < inputs && i < plan.Count(); ++i) {
+        const int last = i + inputs * ((plan.Count() - 1 - i) / inputs);
+        model_.SetChannelOn(i, console, plan.StateOf(last) == 1);
     }
-    return frames;
+    return plan;
 }
 
 std::vector<Bytes> Switcher::SetRelay(int relay, bool on) {

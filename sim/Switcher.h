@@ -19,6 +19,24 @@ struct Outcome {
     bool identified = false;       // the panel answered the type request as a panel
 };
 
+// A burst of channel on/off reports on one console, each toggling one input, the inputs
+// taken in turn. The switcher applies the whole burst at once; each report is composed
+// only when a panel is ready to take it, so a burst costs the same however long it is.
+class BurstPlan {
+public:
+    BurstPlan(std::vector<std::uint8_t> startOn, int count, int console);
+    int Count() const { return count_; }
+    int Console() const { return console_; }
+    // The state report k (0-based, below Count()) sets its input to.
+    int StateOf(int k) const;
+    Bytes Frame(int k) const;
+
+private:
+    std::vector<std::uint8_t> startOn_; // each input's state on the console before the burst
+    int count_;
+    int console_;
+};
+
 class Switcher {
 public:
     explicit Switcher(SwitcherModel& model) : model_(model) {}
@@ -26,9 +44,9 @@ public:
     Outcome Handle(const Bytes& message);
     // Switches a pulsed relay off again; the state report for every panel.
     Bytes EndRelayPulse(int relay);
-    // `count` channel on/off reports, each toggling one input on console `console`
-    // (0-based), the inputs taken in turn.
-    std::vector<Bytes> Burst(int count, int console);
+    // Applies a burst of `count` reports on console `console` (0-based) and returns the
+    // plan that composes its reports.
+    BurstPlan StartBurst(int count, int console);
     // Sets a relay or opto from the operator of the simulator; the report, or nothing
     // when the channel does not exist.
     std::vector<Bytes> SetRelay(int relay, bool on);

@@ -3,6 +3,7 @@
 #include "FrameReader.h"
 #include "OrlError.h"
 #include "Protocol.h"
+#include "StdoutWriter.h"
 
 #include <cstdio>
 #include <sstream>
@@ -132,17 +133,20 @@ std::string DescribeFrame(const Bytes& frame) {
 }
 
 void Trace::Line(const std::string& text) {
-    if (quiet_)
-        return;
+    if (!quiet_)
+        Event(text);
+}
+
+void Trace::Event(const std::string& text) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    std::printf("%9.3f %s\n", seconds, text.c_str());
-    std::fflush(stdout);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%9.3f ", seconds);
+    StdoutWriter::Instance().Write(stamp + text);
 }
 
 void Trace::Always(const std::string& text) {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    StdoutWriter::Instance().Write(text);
 }
 
 } // namespace orl::sim

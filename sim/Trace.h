@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's readable trace: one line per message in either direction, with the
-// time since start. Lines go to stdout at once, so a reader of the pipe sees them live.
+// time since start. Lines go to stdout at once, so a reader of the pipe sees them live;
+// a reader that falls behind loses lines, never holds the simulator up (StdoutWriter).
 
 #include "Bytes.h"
 
@@ -20,6 +21,8 @@ public:
     explicit Trace(bool quiet) : quiet_(quiet) {}
     bool Quiet() const { return quiet_; }
     void Line(const std::string& text);
+    // A line about the simulator itself (a panel cut off); printed even when quiet.
+    void Event(const std::string& text);
     // Lines that answer the simulator's operator; printed even when quiet.
     static void Always(const std::string& text);
 

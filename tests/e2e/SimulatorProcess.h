@@ -5,6 +5,9 @@
 #include "Bytes.h"
 #include "LoopbackServer.h"
 
+#include "ProcStatus.h"
+
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTcpSocket>
@@ -13,7 +16,27 @@
 #include <optional>
 #include <string>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace orl::test {
+
+// Under AddressSanitizer freed memory is held in quarantine, so resident memory says
+// nothing about what a process keeps.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool ResidentMemoryMeasurable = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool ResidentMemoryMeasurable = false;
+#else
+inline constexpr bool ResidentMemoryMeasurable = true;
+#endif
+#else
+inline constexpr bool ResidentMemoryMeasurable = true;
+#endif
 
 class SimulatorProcess {
 public:
@@ -42,6 +65,10 @@ public:
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
     quint16 Port() const { return port_; }
+    // Its resident memory in kilobytes, -1 when unknown.
+    long ResidentKilobytes() const {
+        return StatusKilobytes(std::to_string(process_.processId()), "VmRSS");
+    }
     QString FirstLine() const { return firstLine_; }
     QProcess& Process() { return process_; }
     bool Running() const { return process_.state() == QProcess::Running; }
@@ -150,5 +177,48 @@ private:
     QTcpSocket socket_;
     Bytes pending_;
 };
+
+// A client that sends and never reads: a plain non-blocking socket, so nothing it sends
+// waits in this process.
+class DeafClient {
+public:
+    explicit DeafClient(quint16 port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            return;
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+        connected_ = true;
+    }
+    ~DeafClient() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    DeafClient(const DeafClient&) = delete;
+    DeafClient& operator=(const DeafClient&) = delete;
+
+    bool Connected() const { return connected_; }
+    // Sends what the socket takes without waiting; the bytes it took.
+    std::size_t SendSome(const Bytes& bytes) {
+        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        return sent > 0 ? static_cast<std::size_t>(sent) : 0;
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+// Milliseconds from a poll to its answer, or -1 when no answer came within two seconds.
+inline long long PollAnswerMs(RawPanel& panel) {
+    QElapsedTimer clock;
+    clock.start();
+    panel.Send(HexToBytes("F5"));
+    const auto answer = panel.NextOf(0xF4, 2000);
+    return answer ? clock.elapsed() : -1;
+}
 
 } // namespace orl::test

@@ -10,8 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include <functional>
 #include <random>
+
+#include <poll.h>
+#include <unistd.h>
 
 using orl::Bytes;
 using orl::BytesToHex;
@@ -459,4 +464,126 @@ TEST(Simulator, SizesControlLinesAndStopping) {
     EXPECT_EQ(s.sim.Process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(s.sim.Process().exitCode(), 0);
     EXPECT_TRUE(orl::test::WaitUntil([&] { return !s.panel->Connected(); }));
+}
+
+TEST(Simulator, AClientThatNeverReadsIsThrottledAndDelaysNoOtherPanel) {
+    Session s;
+    ASSERT_TRUE(s.Open());
+    const long before = s.sim.ResidentKilobytes();
+    orl::test::DeafClient flooder(s.sim.Port());
+    ASSERT_TRUE(flooder.Connected());
+    // Every 13-byte request is answered with the whole device table, about 82 KB.
+    Bytes requests;
+    for (int i = 0; i < 1000; ++i) {
+        const Bytes request = InfoRequest(0, 256, 16383, 0);
+        requests.insert(requests.end(), request.begin(), request.end());
+    }
+    std::size_t sent = 0;
+    long long worstPollMs = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 4000) {
+        sent += flooder.SendSome(requests);
+        const long long pollMs = orl::test::PollAnswerMs(*s.panel);
+        ASSERT_GE(pollMs, 0) << "a poll went unanswered while the other client flooded";
+        worstPollMs = std::max(worstPollMs, pollMs);
+    }
+    const long grownKB = s.sim.ResidentKilobytes() - before;
+    std::printf(
+        "[ measure  ] %zu requests sent unread; simulator grew %ld KB; worst poll %lld ms\n",
+        sent / 13, grownKB, worstPollMs);
+    EXPECT_GT(sent / 13, 1000u); // answered in full, that would be more than 80 MB
+    EXPECT_LT(worstPollMs, 500);
+    if (orl::test::ResidentMemoryMeasurable) {
+        EXPECT_LT(grownKB, 40 * 1024);
+    }
+    EXPECT_TRUE(s.sim.Running());
+}
+
+TEST(Simulator, BurstsToAFrozenPanelDoNotPileUp) {
+    Session s;
+    ASSERT_TRUE(s.Open());
+    orl::test::DeafClient frozen(s.sim.Port());
+    ASSERT_TRUE(frozen.Connected());
+    ASSERT_TRUE(orl::test::WaitUntil([&] {
+        s.sim.WriteLine("panels");
+        return s.sim.ReadLine(1000) == "panels 2";
+    }));
+    const long before = s.sim.ResidentKilobytes();
+    // The reading panel takes its reports in; the frozen one takes nothing.
+    for (int burst = 0; burst < 10; ++burst) {
+        s.sim.WriteLine("burst 100000");
+        ASSERT_EQ(s.sim.ReadLine(10000).toStdString(), "burst 100000 sent to 2 panels");
+    }
+    ASSERT_TRUE(
+        orl::test::WaitUntil([&] { return s.panel->PendingBytes() >= 10u * 100000 * 11; }, 60000))
+        << s.panel->PendingBytes() << " bytes of reports arrived";
+    const long grownKB = s.sim.ResidentKilobytes() - before;
+    std::printf("[ measure  ] 10 bursts of 100,000 to a frozen panel: simulator grew %ld KB\n",
+                grownKB);
+    if (orl::test::ResidentMemoryMeasurable) {
+        EXPECT_LT(grownKB, 8 * 1024); // each burst would leave 1.1 MB for the frozen panel
+    }
+    RawPanel fresh(s.sim.Port());
+    ASSERT_TRUE(fresh.Handshake());
+    EXPECT_GE(orl::test::PollAnswerMs(fresh), 0);
+}
+
+// What the pipe holds now, waiting up to `timeoutMs` for the first bytes.
+std::string ReadPipe(int fd, int timeoutMs) {
+    std::string text;
+    pollfd ready{fd, POLLIN, 0};
+    while (::poll(&ready, 1, text.empty() ? timeoutMs : 0) > 0) {
+        char chunk[65536];
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count <= 0)
+            break;
+        text.append(chunk, static_cast<std::size_t>(count));
+    }
+    return text;
+}
+
+TEST(Simulator, TracingIntoAPipeNobodyReadsNeverStopsTheAnswers) {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    QProcess sim;
+    sim.setProgram(QStringLiteral(ORL_SIM_PATH));
+    sim.setArguments({"--port", "0"});
+    const int writeEnd = pipeEnds[1];
+    sim.setChildProcessModifier([writeEnd] { ::dup2(writeEnd, STDOUT_FILENO); });
+    sim.start();
+    ::close(pipeEnds[1]);
+    const int readEnd = pipeEnds[0];
+    const std::string first = ReadPipe(readEnd, 5000);
+    const std::string prefix = "listening on 127.0.0.1:";
+    ASSERT_EQ(first.rfind(prefix, 0), 0u) << first;
+    const auto port = static_cast<quint16>(std::stoi(first.substr(prefix.size())));
+
+    // Two trace lines a poll: the pipe is full after about a thousand.
+    RawPanel panel(port);
+    ASSERT_TRUE(panel.Handshake());
+    constexpr std::size_t Polls = 10000;
+    for (std::size_t sent = 0; sent < Polls; sent += 500) {
+        panel.Send(Bytes(500, 0xF5));
+        orl::test::WaitUntil([&] { return panel.PendingBytes() >= sent + 500; }, 1000);
+    }
+    EXPECT_TRUE(orl::test::WaitUntil([&] { return panel.PendingBytes() >= Polls; }, 10000))
+        << panel.PendingBytes() << " of " << Polls << " polls answered";
+
+    // Once read, the pipe gets what waited and the count of lines that did not fit, and
+    // the trace goes on.
+    std::string trace;
+    const auto traced = [&](const std::string& text, std::size_t from) {
+        return orl::test::WaitUntil([&] {
+            trace += ReadPipe(readEnd, 10);
+            return trace.find(text, from) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(traced(" trace lines dropped\n", 0));
+    const std::size_t resumed = trace.size();
+    panel.Send(HexToBytes("F5"));
+    EXPECT_TRUE(traced("<- #1 F5 poll", resumed));
+    sim.terminate();
+    EXPECT_TRUE(sim.waitForFinished(5000));
+    ::close(readEnd);
 }
