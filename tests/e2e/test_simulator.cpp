@@ -529,6 +529,78 @@ TEST(Simulator, BurstsToAFrozenPanelDoNotPileUp) {
     EXPECT_GE(orl::test::PollAnswerMs(fresh), 0);
 }
 
+// A bus button's crosspoint change of `device` on bus 1: mode 3108 assigns, 3104 removes.
+Bytes CrosspointChange(int mode, int device) {
+    return FrameWriter(orl::wire::Take)
+        .Value14(mode)
+        .Value14(0)
+        .Value14(0)
+        .Value14(device)
+        .Value14(16383)
+        .Value14(16383)
+        .Byte(0x7F)
+        .Byte(0x7F)
+        .Byte(0x7F)
+        .Byte(0x04)
+        .Byte(0)
+        .Byte(0)
+        .Value28(0)
+        .Value14(1024)
+        .Value14(1024)
+        .Value14(1024)
+        .Value14(1024)
+        .Finish();
+}
+
+TEST(Simulator, APanelThatStopsReadingIsCutOffOnceReportsPileUp) {
+    Session s;
+    ASSERT_TRUE(s.Open());
+    orl::test::DeafClient frozen(s.sim.Port());
+    ASSERT_TRUE(frozen.Connected());
+    // It asks for the device table over and over: its requests wait once 4 MiB of answers
+    // are owed to it.
+    Bytes requests;
+    for (int i = 0; i < 100; ++i) {
+        const Bytes request = InfoRequest(0, 256, 16383, 0);
+        requests.insert(requests.end(), request.begin(), request.end());
+    }
+    ASSERT_EQ(frozen.SendSome(requests), requests.size());
+    // A full bus 1, so that each change is reported to every panel with 64 devices.
+    for (int device = 10; device < 72; ++device)
+        s.panel->Send(CrosspointChange(3108, device));
+    ASSERT_TRUE(s.panel->NextOf(0xF6));
+    const long before = s.sim.ResidentKilobytes();
+    long peakKB = 0;
+    bool cut = false;
+    std::size_t reports = 0;
+    for (int batch = 0; batch < 200 && !cut; ++batch) {
+        Bytes commands;
+        for (int i = 0; i < 500; ++i) {
+            const Bytes command = CrosspointChange(i % 2 == 0 ? 3104 : 3108, 10);
+            commands.insert(commands.end(), command.begin(), command.end());
+        }
+        const std::size_t had = s.panel->PendingBytes();
+        s.panel->Send(commands);
+        orl::test::WaitUntil([&] { return s.panel->PendingBytes() >= had + 500 * 260; }, 5000);
+        reports += 500;
+        peakKB = std::max(peakKB, s.sim.ResidentKilobytes() - before);
+        cut = s.sim.WaitForLine("cut off #2: owed", 0);
+    }
+    std::printf("[ measure  ] %zu reports of 267 bytes unread: simulator grew at most %ld KB\n",
+                reports, peakKB);
+    EXPECT_TRUE(cut) << "the panel that stopped reading was never cut off";
+    if (orl::test::ResidentMemoryMeasurable) {
+        EXPECT_LT(peakKB, 24 * 1024);
+    }
+    EXPECT_TRUE(orl::test::WaitUntil([&] {
+        s.sim.WriteLine("panels");
+        return s.sim.ReadLine(1000) == "panels 1";
+    }));
+    RawPanel fresh(s.sim.Port());
+    ASSERT_TRUE(fresh.Handshake());
+    EXPECT_GE(orl::test::PollAnswerMs(fresh), 0);
+}
+
 // What the pipe holds now, waiting up to `timeoutMs` for the first bytes.
 std::string ReadPipe(int fd, int timeoutMs) {
     std::string text;
