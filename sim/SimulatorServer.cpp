@@ -19,8 +19,10 @@ constexpr int RelayPulseMs = 300;
 // What Qt reads from the kernel for one panel before the simulator takes it; beyond it
 // the bytes wait in the kernel, and a panel sending faster than it is answered is slowed.
 constexpr qint64 ReadBufferBytes = 64 * 1024;
-// Bytes taken from a panel's socket, or handed to it from its outbox, at a time.
+// Bytes taken from a panel's socket at a time.
 constexpr qint64 ChunkBytes = 64 * 1024;
+// Bytes composed from a panel's outbox between two looks at the clock.
+constexpr std::size_t PumpChunkBytes = 4096;
 // A panel's requests are handled for this long at a time before the other panels get a
 // turn (an answer with the whole device table takes milliseconds to compose).
 constexpr qint64 TurnMs = 5;
@@ -182,11 +184,15 @@ void SimulatorServer::Send(Connection& to, const Bytes& frame, bool traced) {
         Cut(to, "owed " + Megabytes(Owed(to)) + " it does not read");
 }
 
+// Tops the socket up from the outbox, for one turn at most: whatever it writes brings
+// another bytesWritten, and with it the next turn.
 void SimulatorServer::Pump(Connection& to) {
+    QElapsedTimer turn;
+    turn.start();
     Bytes chunk;
-    while (!to.outbox.Empty() && to.socket->bytesToWrite() < LowWater) {
+    while (!to.outbox.Empty() && to.socket->bytesToWrite() < LowWater && turn.elapsed() < TurnMs) {
         chunk.clear();
-        to.outbox.TakeInto(chunk, ChunkBytes);
+        to.outbox.TakeInto(chunk, PumpChunkBytes);
         to.socket->write(ToQt(chunk));
     }
 }
