@@ -58,8 +58,7 @@ protected:
     // strip 0 does: messages travel in order, so the ON closes the window of time.
     void ExpectNothingBefore(const QString& text) {
         Hands().ClickStrip(0, OnButton);
-        const int sentinel =
-            TheDesk->Simulator().WaitForLine("D6 channel on/off: input 1 console 1 on", mark_);
+        const int sentinel = TheDesk->Simulator().WaitForLine("<- #1 D6 channel on/off:", mark_);
         ASSERT_GE(sentinel, 0) << "the ON press that closes the check was not received";
         EXPECT_EQ(TheDesk->Simulator().Find(text, mark_, sentinel), -1)
             << "the switcher received \"" << text.toStdString() << "\"; trace:\n"
