@@ -44,8 +44,9 @@ public:
         if (!panel_->Running())
             return Fail("orl-console did not start");
         if (connect_ && x_->WaitForWindow(Connected, ConnectTimeoutMs) == 0)
-            return Fail("the panel's title never read \"" + Connected + "\"; simulator trace:\n" +
-                        simulators_.front()->Tail());
+            return Fail("the panel's title never read \"" + Connected + "\"; windows:\n" +
+                        x_->Titles() + "\nsimulator trace:\n" + simulators_.front()->Tail() +
+                        "\npanel output:\n" + panel_->ReadFile("panel.log"));
     }
     void TearDown() override {
         panel_.reset();

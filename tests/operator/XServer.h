@@ -122,6 +122,14 @@ public:
             windows.push_back(id.trimmed().toULong());
         return windows;
     }
+    // The titles of every mapped window, one a line, for a failure message.
+    QString Titles() const {
+        QStringList titles;
+        const Result found = Run("xdotool", {"search", "--onlyvisible", "--name", "."});
+        for (const QString& id : found.output.split('\n', Qt::SkipEmptyParts))
+            titles << id + " \"" + Title(id.trimmed().toULong()) + "\"";
+        return titles.join('\n');
+    }
     // The one mapped window titled `title`, once it is there; 0 after the timeout.
     XWindow WaitForWindow(const QString& title, int timeoutMs = 15000) const {
         XWindow window = 0;
