@@ -44,9 +44,7 @@ public:
         if (!panel_->Running())
             return Fail("orl-console did not start");
         if (connect_ && x_->WaitForWindow(Connected, ConnectTimeoutMs) == 0)
-            return Fail("the panel's title never read \"" + Connected + "\"; windows:\n" +
-                        x_->Titles() + "\nsimulator trace:\n" + simulators_.front()->Tail() +
-                        "\npanel output:\n" + panel_->ReadFile("panel.log"));
+            return Fail("the panel's title never read \"" + Connected + "\"; " + Report());
     }
     void TearDown() override {
         panel_.reset();
@@ -54,6 +52,12 @@ public:
         x_.reset();
     }
 
+    // The windows on the display, the simulator's trace and the panel's state, for a
+    // failure message.
+    QString Report() const {
+        return "windows:\n" + x_->Titles() + "\nsimulator trace:\n" + simulators_.front()->Tail() +
+               "\n" + panel_->Report();
+    }
     // Empty when the desk is ready for the operator; else why not.
     QString Failure() const { return failure_; }
     const XServer& X() const { return *x_; }

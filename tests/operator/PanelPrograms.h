@@ -21,6 +21,7 @@ public:
                 lines_ << QString::fromLatin1(process_.readLine()).trimmed();
         });
         process_.setProgram(QStringLiteral(ORL_SIM_PATH));
+        EndWithTheTest(process_);
         process_.setArguments({"--port", "0"});
         process_.start();
         if (!process_.waitForStarted(5000))
@@ -102,6 +103,7 @@ public:
         process_.setStandardOutputFile(FilePath("panel.log"));
         process_.setStandardErrorFile(FilePath("panel.log"), QIODevice::Append);
         process_.setProgram(program_);
+        EndWithTheTest(process_);
         process_.start();
         process_.waitForStarted(10000);
     }
@@ -116,6 +118,13 @@ public:
     PanelProgram& operator=(const PanelProgram&) = delete;
 
     bool Running() const { return process_.state() == QProcess::Running; }
+    // Whether the panel runs, and what it printed, for a failure message.
+    QString Report() const {
+        const QString state =
+            Running() ? QStringLiteral("the panel is running")
+                      : QStringLiteral("the panel ended with status %1").arg(process_.exitCode());
+        return state + "; its output:\n" + ReadFile("panel.log");
+    }
     QProcess& Process() { return process_; }
     QString FilePath(const QString& name) const { return dir_ + "/" + name; }
     // A file of the panel's folder as Latin-1 text; empty when it is not there.

@@ -26,7 +26,6 @@ inline constexpr TwipsRect OffButton{240, 8160, 1215, 1095};
 inline constexpr QRgb IdleRgb = qRgb(254, 255, 244);
 inline constexpr QRgb ActiveRgb = qRgb(255, 255, 192);
 inline constexpr QRgb OnRgb = qRgb(192, 255, 255);
-inline constexpr QRgb PanelRgb = qRgb(0, 0, 192);
 
 class PanelScreen {
 public:

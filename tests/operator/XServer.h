@@ -16,9 +16,18 @@
 #include <functional>
 #include <vector>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace orl::test {
 
 using XWindow = unsigned long;
+
+// The X server, simulator and panel a test starts end with the test, even when the test
+// itself is killed (a CTest timeout): the kernel stops them when their parent goes.
+inline void EndWithTheTest(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
 
 // Spins the event loop until `done` holds or `timeoutMs` passes; returns done().
 inline bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -37,6 +46,7 @@ public:
     // Starts Xvfb; Error() says why when it did not come up.
     XServer() {
         xvfb_.setProgram(QStringLiteral("Xvfb"));
+        EndWithTheTest(xvfb_);
         // -displayfd 1: Xvfb picks a free display and prints its number on its stdout.
         xvfb_.setArguments({"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         xvfb_.start();
@@ -171,8 +181,6 @@ public:
     bool Keys(const QStringList& keys) const {
         return Run("xdotool", QStringList{"key"} + keys).ok;
     }
-    bool KeyDown(const QString& key) const { return Run("xdotool", {"keydown", key}).ok; }
-    bool KeyUp(const QString& key) const { return Run("xdotool", {"keyup", key}).ok; }
     bool Type(const QString& text) const { return Run("xdotool", {"type", "--", text}).ok; }
     bool Click(QPoint at) const { return Mouse(at, {"click", "1"}); }
     bool Press(QPoint at) const { return Mouse(at, {"mousedown", "1"}); }

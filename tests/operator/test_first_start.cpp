@@ -41,6 +41,8 @@ protected:
 
 TEST_F(FirstStart, SetupDialogConfiguresTheWholePanel) {
     TracedSimulator& simulator = TheDesk->Simulator();
+    ASSERT_NE(X().WaitForWindow("Configuration Error"), 0u)
+        << "no first-start warning; " << TheDesk->Report().toStdString();
     Focused("Configuration Error");
     ASSERT_TRUE(X().Keys({"Return"}));
 
@@ -65,8 +67,7 @@ TEST_F(FirstStart, SetupDialogConfiguresTheWholePanel) {
     ASSERT_TRUE(X().WaitUntilGone("Setup"));
 
     const XWindow window = X().WaitForWindow(Connected, ConnectTimeoutMs);
-    ASSERT_NE(window, 0u) << "the panel did not connect; trace:\n"
-                          << simulator.Tail().toStdString();
+    ASSERT_NE(window, 0u) << "the panel did not connect; " << TheDesk->Report().toStdString();
     const QString configuration = TheDesk->Panel().ReadFile("orlntpnl.ini");
     for (const QString& line :
          {QStringLiteral("IP Port=%1\r\n").arg(simulator.Port()),
