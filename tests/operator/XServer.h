@@ -48,7 +48,10 @@ public:
         xvfb_.setProgram(QStringLiteral("Xvfb"));
         EndWithTheTest(xvfb_);
         // -displayfd 1: Xvfb picks a free display and prints its number on its stdout.
-        xvfb_.setArguments({"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        // -noreset: the server would otherwise reset when its last client leaves (the first
+        // query below), refusing a program that connects in that moment.
+        xvfb_.setArguments(
+            {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
         xvfb_.start();
         if (!xvfb_.waitForStarted(10000)) {
             error_ = "Xvfb could not be started (" + xvfb_.errorString() +
