@@ -21,8 +21,7 @@ QtSocket::QtSocket(QObject* parent) : QObject(parent), socket_(new QTcpSocket(th
 void QtSocket::Rewire() {
     QTcpSocket* s = socket_;
     s->setReadBufferSize(ReadAheadBytes);
-    connect(s, &QTcpSocket::connected, this, [this, s] {
-        s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, KernelReceiveBytes);
+    connect(s, &QTcpSocket::connected, this, [this] {
         established_ = true;
         if (sink_)
             sink_->OnSocketConnect();

@@ -17,9 +17,6 @@ public:
     // Qt reads no more than this from the operating system ahead of the link: what the
     // link does not take yet stays in the kernel, where TCP slows the sender down.
     static constexpr qint64 ReadAheadBytes = 32 << 10;
-    // The operating system's receive buffer for the link: a backlog kept small, so that a
-    // poll sent behind a flood is not answered seconds late.
-    static constexpr int KernelReceiveBytes = 64 << 10;
 
     explicit QtSocket(QObject* parent = nullptr);
 
