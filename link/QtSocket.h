@@ -15,8 +15,9 @@ public:
     // Beyond this many unsent bytes a write reports would-block instead of queueing more.
     static constexpr qint64 MaxQueuedBytes = 1 << 20;
     // Qt reads no more than this from the operating system ahead of the link: what the
-    // link does not take yet stays in the kernel, where TCP slows the sender down.
-    static constexpr qint64 ReadAheadBytes = 32 << 10;
+    // link does not take yet stays in the kernel, where TCP slows the sender down. (A
+    // read-ahead much smaller than the link's high-water mark stalls bursts.)
+    static constexpr qint64 ReadAheadBytes = 128 << 10;
 
     explicit QtSocket(QObject* parent = nullptr);
 
