@@ -17,13 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char *const LineEnd = "\r\n";
+const char* const LineEnd = "\r\n";
 
 // The file's items, read as comma-separated fields: leading spaces skipped; an item
 // that begins with a double quote runs to the next double quote (quotes dropped, and
 // whatever follows up to the next comma or line end is discarded); any other item ends
 // at the first comma or line end. CR LF, LF and CR all end a line.
-std::vector<std::string> SplitItems(const std::string &text) {
+std::vector<std::string> SplitItems(const std::string& text) {
     std::vector<std::string> items;
     const std::size_t size = text.size();
     std::size_t p = 0;
@@ -65,13 +65,13 @@ std::vector<std::string> SplitItems(const std::string &text) {
 }
 
 // Up to `length` characters from the 1-based `position`; empty past the end.
-std::string Mid(const std::string &text, std::size_t position, std::size_t length) {
+std::string Mid(const std::string& text, std::size_t position, std::size_t length) {
     if (position - 1 >= text.size())
         return {};
     return text.substr(position - 1, length);
 }
 
-bool StartsWith(const std::string &text, std::string_view key) {
+bool StartsWith(const std::string& text, std::string_view key) {
     return std::string_view(text).starts_with(key);
 }
 
@@ -85,7 +85,7 @@ std::int16_t Limited(std::int16_t value, std::int16_t low, std::int16_t high) {
 
 // "Device ID 12=345": the fader number stands at `numberPosition`, one digit when an "="
 // follows it, else two; the value starts right after the "=".
-void ApplyFaderValue(Table<std::int16_t> &table, const std::string &item,
+void ApplyFaderValue(Table<std::int16_t>& table, const std::string& item,
                      std::size_t numberPosition) {
     const bool oneDigit = Mid(item, numberPosition + 1, 1) == "=";
     const std::int16_t fader = IntegerOfText(Mid(item, numberPosition, oneDigit ? 1 : 2));
@@ -94,10 +94,10 @@ void ApplyFaderValue(Table<std::int16_t> &table, const std::string &item,
     table[static_cast<long long>(fader) - 1] = value;
 }
 
-void ApplyButton(Variables &v, const std::string &item) {
+void ApplyButton(Variables& v, const std::string& item) {
     for (int b = 1; b <= 8; ++b) {
         const std::string prefix = "Button" + std::to_string(b);
-        UserButtonRecord &button = v.UserButtons[static_cast<std::size_t>(b - 1)];
+        UserButtonRecord& button = v.UserButtons[static_cast<std::size_t>(b - 1)];
         if (StartsWith(item, prefix + "_Type")) {
             const std::int16_t type = IntegerOfText(Mid(item, 14, 15));
             button.ButtonType = type < 1000 ? None : type;
@@ -121,7 +121,7 @@ void ApplyButton(Variables &v, const std::string &item) {
 }
 
 // Applies one item; `passwordItem` keeps the last "Password" item, unscrambled at the end.
-void ApplyItem(Variables &v, const std::string &item, std::optional<std::string> &passwordItem) {
+void ApplyItem(Variables& v, const std::string& item, std::optional<std::string>& passwordItem) {
     if (StartsWith(item, "IP Address")) {
         v.IPAddress = Mid(item, 12, 25);
         if (v.IPAddress.empty())
@@ -170,7 +170,7 @@ void ApplyItem(Variables &v, const std::string &item, std::optional<std::string>
 }
 
 // Character i (from 1) of the password is stored with its 8-bit code raised by i.
-std::string Scramble(const std::string &text, int direction) {
+std::string Scramble(const std::string& text, int direction) {
     std::string result = text;
     for (std::size_t i = 0; i < result.size(); ++i) {
         const int code =
@@ -182,7 +182,7 @@ std::string Scramble(const std::string &text, int direction) {
     return result;
 }
 
-std::string ReadFileBytes(const std::string &path) {
+std::string ReadFileBytes(const std::string& path) {
     std::error_code ec;
     if (fs::is_directory(path, ec))
         ThrowFileAccess();
@@ -197,7 +197,7 @@ std::string ReadFileBytes(const std::string &path) {
 
 // The file that failed to load is copied aside whole before anything replaces it; a
 // file the operator has removed meanwhile leaves nothing to keep.
-void KeepUnreadFile(const std::string &path, const std::string &backup) {
+void KeepUnreadFile(const std::string& path, const std::string& backup) {
     std::error_code ec;
     if (!fs::exists(path, ec))
         return;
@@ -210,9 +210,9 @@ std::string YesNo(bool yes) {
     return yes ? "Yes" : "No";
 }
 
-std::string ComposeConfiguration(const Variables &v) {
+std::string ComposeConfiguration(const Variables& v) {
     std::string out;
-    const auto line = [&out](const std::string &text) { out += text + LineEnd; };
+    const auto line = [&out](const std::string& text) { out += text + LineEnd; };
     const auto number = [](long long value) { return std::to_string(value); };
     line("[CONFIGURATION]");
     line("SETUP");
@@ -234,7 +234,7 @@ std::string ComposeConfiguration(const Variables &v) {
     line("Enable Source Select=" + YesNo(v.EnableSourceSelect));
     line("Display Button Panel=" + YesNo(v.DisplayButtonPanel));
     for (std::size_t b = 1; b <= v.UserButtons.size(); ++b) {
-        const UserButtonRecord &button = v.UserButtons[b - 1];
+        const UserButtonRecord& button = v.UserButtons[b - 1];
         const std::string prefix = "Button" + std::to_string(b);
         line(prefix + "_Type=" + number(button.ButtonType));
         line(prefix + "_Label=" + button.Label);
@@ -251,17 +251,17 @@ std::string ComposeConfiguration(const Variables &v) {
 
 } // namespace
 
-bool ReadConfiguration(Variables &v) {
+bool ReadConfiguration(Variables& v) {
     const std::string path = v.AppPath + ConfigurationFileName;
     std::error_code ec;
     if (!fs::exists(path, ec))
         return false;
     std::vector<std::string> items;
     std::optional<std::string> passwordItem;
-    const std::string *current = nullptr; // into items or passwordItem, which outlive the catch
+    const std::string* current = nullptr; // into items or passwordItem, which outlive the catch
     try {
         items = SplitItems(ReadFileBytes(path));
-        for (const std::string &item : items) {
+        for (const std::string& item : items) {
             current = &item;
             ApplyItem(v, item, passwordItem);
         }
@@ -280,7 +280,7 @@ bool ReadConfiguration(Variables &v) {
     return true;
 }
 
-bool WriteConfiguration(Variables &v, ErrorLog &log) {
+bool WriteConfiguration(Variables& v, ErrorLog& log) {
     const std::string path = v.AppPath + ConfigurationFileName;
     const std::string temporary = v.AppPath + ConfigurationTemporaryFileName;
     bool created = false;

@@ -35,7 +35,9 @@ constexpr int LowestSentPosition = 225;
 constexpr double InitOffThreshold = -99.9;
 constexpr double MoveOffThreshold = -79.9;
 
-QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(Colour c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 
 void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
@@ -136,9 +138,9 @@ void frmMain::CreateStrip(int index) {
 
     strips_.push_back(s);
     s.frSlider->show();
-    for (QWidget* w : std::initializer_list<QWidget*>{s.cmbSource, s.lblGain, s.sliGain,
-                                                      s.cmdZerodb, s.cmdBtn1, s.cmdBtn2,
-                                                      s.cmdBtn3, s.cmdBtn4, s.cmdOn, s.cmdOff})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{s.cmbSource, s.lblGain, s.sliGain, s.cmdZerodb, s.cmdBtn1,
+                                         s.cmdBtn2, s.cmdBtn3, s.cmdBtn4, s.cmdOn, s.cmdOff})
         w->show();
 }
 
@@ -149,9 +151,8 @@ void frmMain::DestroyStrip(int index) {
     const FaderStrip s = strips_.back();
     strips_.pop_back();
     for (QWidget* w : std::initializer_list<QWidget*>{s.cmbSource, s.lblGain, s.sliGain,
-                                                      s.cmdZerodb, s.cmdBtn1, s.cmdBtn2,
-                                                      s.cmdBtn3, s.cmdBtn4, s.cmdOn, s.cmdOff,
-                                                      s.frSlider})
+                                                      s.cmdZerodb, s.cmdBtn1, s.cmdBtn2, s.cmdBtn3,
+                                                      s.cmdBtn4, s.cmdOn, s.cmdOff, s.frSlider})
         delete w;
 }
 
@@ -159,7 +160,8 @@ void frmMain::ConnectStripSignals(int index) {
     CheckStrip(index, StripCount());
     const FaderStrip& s = strips_[static_cast<std::size_t>(index)];
     const int i = index;
-    connect(s.cmdOn, &QPushButton::clicked, this, [this, i] { Guarded([=, this] { cmdOn_Click(i); }); });
+    connect(s.cmdOn, &QPushButton::clicked, this,
+            [this, i] { Guarded([=, this] { cmdOn_Click(i); }); });
     connect(s.cmdOff, &QPushButton::clicked, this,
             [this, i] { Guarded([=, this] { cmdOff_Click(i); }); });
     connect(s.cmdBtn1, &QPushButton::clicked, this,
@@ -292,8 +294,7 @@ QString frmMain::GainLabelText(int gainPosition, double offThreshold) {
         number += QLatin1Char('.') + QString::number(std::abs(tenths) % 10);
     if (tenths < 0)
         number.prepend(QLatin1Char('-'));
-    return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number +
-           QStringLiteral("db");
+    return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number + QStringLiteral("db");
 }
 
 void frmMain::InitSlider(int index) {

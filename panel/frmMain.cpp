@@ -36,7 +36,9 @@ constexpr int EnterKey = 13;
 
 constexpr const char* TwipsLeftProperty = "orlLeftTwips";
 
-QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(Colour c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 
 // The code the key-release handler works with: 36 Home, 35 End, the character code of
 // plain keys, 0 for anything else.
@@ -54,10 +56,7 @@ int KeyCodeOf(const QKeyEvent* event) {
 } // namespace
 
 frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
-    : QMainWindow(parent),
-      v_(v),
-      log_(log),
-      link_(v, log, scktSwitcher_, *this) {
+    : QMainWindow(parent), v_(v), log_(log), link_(v, log, scktSwitcher_, *this) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -152,9 +151,8 @@ void frmMain::Guarded(const std::function<void()>& action) {
 void frmMain::Form_Load(const std::string& appPath) {
     try {
         try {
-            ProgramSetup(v_, appPath.empty()
-                                 ? QCoreApplication::applicationDirPath().toStdString()
-                                 : appPath);
+            ProgramSetup(v_, appPath.empty() ? QCoreApplication::applicationDirPath().toStdString()
+                                             : appPath);
             SetCaption(CaptionDisconnected);
             tmrPoll_.stop();
         } catch (...) {
@@ -240,7 +238,9 @@ void frmMain::RunSetupDialog() {
         UnloadFaders();
 }
 
-void frmMain::mnuDebug_Click() { PrintDeviceIDs(v_); }
+void frmMain::mnuDebug_Click() {
+    PrintDeviceIDs(v_);
+}
 
 void frmMain::mnuExit_Click() {
     SaveConfigurationOnClose();

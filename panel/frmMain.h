@@ -116,7 +116,9 @@ public:
     TCPComm& Link() { return link_; }
     const FaderStrip& Strip(int index) const { return strips_.at(static_cast<std::size_t>(index)); }
     int StripCount() const { return static_cast<int>(strips_.size()); }
-    ColourButton* UserButton(int index) const { return cmdUserButton_.at(static_cast<std::size_t>(index)); }
+    ColourButton* UserButton(int index) const {
+        return cmdUserButton_.at(static_cast<std::size_t>(index));
+    }
     QFrame* ButtonFrame() const { return frBtns_; }
     QTimer& PollTimer() { return tmrPoll_; }
     QTimer& DecodeTimer() { return tmrDecode_; }
@@ -133,11 +135,11 @@ protected:
 
 private:
     void CreateMenus();
-    void CreateStrip(int index);     // creates the eleven controls of strip `index`
+    void CreateStrip(int index); // creates the eleven controls of strip `index`
     void DestroyStrip(int index);
-    void CreateUserButtons();        // the column of eight in frBtns
+    void CreateUserButtons(); // the column of eight in frBtns
     void ConnectStripSignals(int index);
-    void ChainTabOrder();            // strips left to right, then the button column
+    void ChainTabOrder(); // strips left to right, then the button column
     // Opens the setup dialog, then brings the strips in line with the fader count it left.
     void RunSetupDialog();
     void ShowUnreadConfiguration(const CurrentError& error);
@@ -152,7 +154,7 @@ private:
     TCPComm link_;
     QTimer tmrDecode_;
     QTimer tmrPoll_;
-    QWidget* panel_ = nullptr;  // the dark blue client area
+    QWidget* panel_ = nullptr; // the dark blue client area
     QFrame* frBtns_ = nullptr;
     std::vector<FaderStrip> strips_;
     std::array<ColourButton*, 8> cmdUserButton_{};

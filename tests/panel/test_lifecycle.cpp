@@ -74,11 +74,24 @@ protected:
     }
 
     std::vector<std::string> ThreeFaders(const std::string& stayOnTop = "No") {
-        return {"[CONFIGURATION]", "SETUP", "IP Address=127.0.0.1",
-                "IP Port=" + std::to_string(server.Port()), "CONFIG", "Console=2",
-                "Fader Count=3", "Device ID 1=5", "Source 1=1", "Device ID 2=6", "Source 2=2",
-                "Device ID 3=7", "Source 3=3", "Panel Mode=0", "Stay On Top=" + stayOnTop,
-                "Enable Source Select=Yes", "Display Button Panel=Yes", "Button1_Label=Mics"};
+        return {"[CONFIGURATION]",
+                "SETUP",
+                "IP Address=127.0.0.1",
+                "IP Port=" + std::to_string(server.Port()),
+                "CONFIG",
+                "Console=2",
+                "Fader Count=3",
+                "Device ID 1=5",
+                "Source 1=1",
+                "Device ID 2=6",
+                "Source 2=2",
+                "Device ID 3=7",
+                "Source 3=3",
+                "Panel Mode=0",
+                "Stay On Top=" + stayOnTop,
+                "Enable Source Select=Yes",
+                "Display Button Panel=Yes",
+                "Button1_Label=Mics"};
     }
 
     void Load() { window->Form_Load(dir.path().toStdString()); }

@@ -70,7 +70,15 @@ Bytes Answer(const Request& r) {
     if (word1 == 256)
         return NameTable(10, {"In01", "In02", "In03", "In04", "In05", "In06", "In07", "In08"});
     if (word1 == 128) // one bus with one entry: device 5
-        return Frame(0xF6).Byte(0).Value14(1).Value14(0).Value14(1).Byte(1).Value14(5).Value14(0).Finish();
+        return Frame(0xF6)
+            .Byte(0)
+            .Value14(1)
+            .Value14(0)
+            .Value14(1)
+            .Byte(1)
+            .Value14(5)
+            .Value14(0)
+            .Finish();
     if (word1 == 65536)
         return Frame(0xF7).Byte(40).Value14(1).Value14(0).Byte(1).Finish();
     if (word1 == 131072)
@@ -79,13 +87,32 @@ Bytes Answer(const Request& r) {
         return NameTable(70, {"Stu1"});
     if (word2 == 256 && count == 1 && Devices.count(first)) {
         const Device& d = Devices.at(first);
-        return Frame(0xD9).Byte(0).Byte(0).Value14(1).Value14(first).Byte(3).Byte(2)
-            .Value14(d.source).Value14(0).Value14(d.gain).Byte(0).Byte(d.status)
+        return Frame(0xD9)
+            .Byte(0)
+            .Byte(0)
+            .Value14(1)
+            .Value14(first)
+            .Byte(3)
+            .Byte(2)
+            .Value14(d.source)
+            .Value14(0)
+            .Value14(d.gain)
+            .Byte(0)
+            .Byte(d.status)
             .Finish();
     }
     if (word2 == 4 && count == 1) { // six words: IFB output, on and off optos in 4 to 6
-        return Frame(0xD0).Value14(10).Value14(1).Value14(first).Byte(6)
-            .Value14(0).Value14(0).Value14(0).Value14(16383).Value14(first + 1).Value14(16383)
+        return Frame(0xD0)
+            .Value14(10)
+            .Value14(1)
+            .Value14(first)
+            .Byte(6)
+            .Value14(0)
+            .Value14(0)
+            .Value14(0)
+            .Value14(16383)
+            .Value14(first + 1)
+            .Value14(16383)
             .Byte(0)
             .Finish();
     }
@@ -99,9 +126,8 @@ protected:
         std::ofstream ini((dir.path() + "/orlntpnl.ini").toStdString(), std::ios::binary);
         for (const std::string& line :
              {std::string("IP Address=127.0.0.1"), "IP Port=" + std::to_string(server.Port()),
-              std::string("Console=1"), std::string("Fader Count=3"),
-              std::string("Device ID 1=5"), std::string("Source 1=1"),
-              std::string("Device ID 2=6"), std::string("Source 2=2"),
+              std::string("Console=1"), std::string("Fader Count=3"), std::string("Device ID 1=5"),
+              std::string("Source 1=1"), std::string("Device ID 2=6"), std::string("Source 2=2"),
               std::string("Device ID 3=7"), std::string("Source 3=3")})
             ini << line << "\r\n";
     }
@@ -152,9 +178,9 @@ TEST_F(StartupLoopback, EachRequestFollowsTheAnswerToThePreviousOneWithoutWaitin
         << requests.size() << " requests, start-up step " << v.StartupStep;
 
     const std::vector<Request> expected = {
-        {256, 0, 16383, 0},    {128, 0, 16383, 0}, {65536, 0, 16383, 0}, {131072, 0, 16383, 0},
-        {0, 1, 16383, 0},      {0, 256, 1, 5},     {0, 256, 1, 6},       {0, 256, 1, 7},
-        {0, 4, 1, 0},          {0, 4, 1, 1},       {0, 4, 1, 2},
+        {256, 0, 16383, 0}, {128, 0, 16383, 0}, {65536, 0, 16383, 0}, {131072, 0, 16383, 0},
+        {0, 1, 16383, 0},   {0, 256, 1, 5},     {0, 256, 1, 6},       {0, 256, 1, 7},
+        {0, 4, 1, 0},       {0, 4, 1, 1},       {0, 4, 1, 2},
     };
     EXPECT_EQ(requests, expected);
     EXPECT_EQ(v.StartupStep, 8);
