@@ -6,7 +6,7 @@
 
 namespace orl {
 
-void PrintDeviceIDs(const Variables &v) {
+void PrintDeviceIDs(const Variables& v) {
     try {
         std::ofstream out(v.AppPath + DeviceListingFileName, std::ios::binary | std::ios::trunc);
         if (!out)

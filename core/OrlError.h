@@ -31,7 +31,9 @@ private:
     int number_;
 };
 
-[[noreturn]] inline void ThrowOverflow() { throw OrlError(OverflowError, "Overflow"); }
+[[noreturn]] inline void ThrowOverflow() {
+    throw OrlError(OverflowError, "Overflow");
+}
 [[noreturn]] inline void ThrowSubscript() {
     throw OrlError(SubscriptOutOfRange, "Subscript out of range");
 }

@@ -37,14 +37,26 @@ template <typename T> T Narrow(long long value) {
 }
 } // namespace
 
-std::int16_t ToInteger(double value) { return Narrow<std::int16_t>(value); }
-std::int16_t ToInteger(long long value) { return Narrow<std::int16_t>(value); }
-std::int32_t ToLong(double value) { return Narrow<std::int32_t>(value); }
-std::int32_t ToLong(long long value) { return Narrow<std::int32_t>(value); }
+std::int16_t ToInteger(double value) {
+    return Narrow<std::int16_t>(value);
+}
+std::int16_t ToInteger(long long value) {
+    return Narrow<std::int16_t>(value);
+}
+std::int32_t ToLong(double value) {
+    return Narrow<std::int32_t>(value);
+}
+std::int32_t ToLong(long long value) {
+    return Narrow<std::int32_t>(value);
+}
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the number at the start of `text` (after blanks) and its value.
 std::size_t ScanNumber(std::string_view text, double& value) {
@@ -87,8 +99,12 @@ double NumberOfText(std::string_view text) {
     return value;
 }
 
-std::int16_t IntegerOfText(std::string_view text) { return ToInteger(NumberOfText(text)); }
-std::int32_t LongOfText(std::string_view text) { return ToLong(NumberOfText(text)); }
+std::int16_t IntegerOfText(std::string_view text) {
+    return ToInteger(NumberOfText(text));
+}
+std::int32_t LongOfText(std::string_view text) {
+    return ToLong(NumberOfText(text));
+}
 
 bool IsNumber(std::string_view text) {
     double value = 0.0;

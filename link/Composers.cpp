@@ -81,7 +81,7 @@ void TCPComm::SendSourceChange(int source, int deviceID) {
     }
 }
 
-void TCPComm::SendCrosspointChange(const CrosspointChange &record, bool assign) {
+void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) {
     try {
         int mode = record.Mode | wire::CrosspointModeBit;
         if (assign)

@@ -41,13 +41,13 @@ constexpr int OptoTable = 30;
 constexpr int RelayTable = 40;
 
 // Bits of the information request words
-constexpr std::int32_t RequestCrosspointMap = 128;    // word 1
-constexpr std::int32_t RequestInputNames = 256;       // word 1
-constexpr std::int32_t RequestRelayStates = 65536;    // word 1
-constexpr std::int32_t RequestOptoStates = 131072;    // word 1
-constexpr std::int32_t RequestConsoleNames = 1;       // word 2
-constexpr std::int32_t RequestChannelAttributes = 4;  // word 2
-constexpr std::int32_t RequestDeviceData = 256;       // word 2
+constexpr std::int32_t RequestCrosspointMap = 128;   // word 1
+constexpr std::int32_t RequestInputNames = 256;      // word 1
+constexpr std::int32_t RequestRelayStates = 65536;   // word 1
+constexpr std::int32_t RequestOptoStates = 131072;   // word 1
+constexpr std::int32_t RequestConsoleNames = 1;      // word 2
+constexpr std::int32_t RequestChannelAttributes = 4; // word 2
+constexpr std::int32_t RequestDeviceData = 256;      // word 2
 
 // Codes of the 0xFE opto change and simple take
 constexpr int RelayOff = 64;
@@ -65,6 +65,8 @@ constexpr int CrosspointModeBit = 2048;
 constexpr int CrosspointAssignFlag = 1024;
 constexpr std::int32_t OffBusExtraWord = 1179648; // 18 x 65536, OFFLN and CUE
 
-constexpr bool IsCommand(std::uint8_t b) { return (b & CommandBit) != 0; }
+constexpr bool IsCommand(std::uint8_t b) {
+    return (b & CommandBit) != 0;
+}
 
 } // namespace orl::wire

@@ -4,7 +4,11 @@
 namespace orl {
 
 constexpr int TwipsPerPixel = 15;
-constexpr int ToPixels(int twips) { return twips / TwipsPerPixel; }
-constexpr int ToTwips(int pixels) { return pixels * TwipsPerPixel; }
+constexpr int ToPixels(int twips) {
+    return twips / TwipsPerPixel;
+}
+constexpr int ToTwips(int pixels) {
+    return pixels * TwipsPerPixel;
+}
 
 } // namespace orl

@@ -25,16 +25,16 @@ protected:
     }
 
     fs::path IniPath() const { return folder.Path() / ConfigurationFileName; }
-    void WriteIni(const std::string &bytes) const {
+    void WriteIni(const std::string& bytes) const {
         std::ofstream out(IniPath(), std::ios::binary | std::ios::trunc);
         out << bytes;
     }
-    static std::string Contents(const fs::path &path) {
+    static std::string Contents(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     // Reads `bytes` as the configuration into a freshly set-up state.
-    Variables ReadFrom(const std::string &bytes) {
+    Variables ReadFrom(const std::string& bytes) {
         WriteIni(bytes);
         Variables fresh;
         ProgramSetup(fresh, folder.Path().string());
@@ -166,47 +166,47 @@ TEST_F(ConfigurationFile, NoFileChangesNothing) {
 
 TEST_F(ConfigurationFile, LinesAreReadWithTheirLimitsAndDefaults) {
     struct Case {
-        const char *name;
+        const char* name;
         std::string bytes;
-        std::function<void(const Variables &)> check;
+        std::function<void(const Variables&)> check;
     };
     const Case cases[] = {
         {"fader count 0", "Fader Count=0\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.FaderCount, 1);
              EXPECT_EQ(r.FaderSource.size(), 1u);
          }},
         {"fader count -3", "Fader Count=-3\r\n",
-         [](const Variables &r) { EXPECT_EQ(r.FaderCount, 1); }},
+         [](const Variables& r) { EXPECT_EQ(r.FaderCount, 1); }},
         {"fader count 25", "Fader Count=25\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.FaderCount, 20);
              EXPECT_EQ(r.FaderDeviceID.size(), 20u);
              EXPECT_EQ(r.FaderOnProgram.size(), 20u);
          }},
         {"fader count re-creates the arrays",
          "Fader Count=2\r\nDevice ID 1=5\r\nSource 2=9\r\nFader Count=3\r\nDevice ID 3=4\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.FaderDeviceID[0], 0);
              EXPECT_EQ(r.FaderSource[1], 0);
              EXPECT_EQ(r.FaderDeviceID[2], 4);
          }},
-        {"port 0", "IP Port=0\r\n", [](const Variables &r) { EXPECT_EQ(r.IPPort, 1250); }},
-        {"port 99999", "IP Port=99999\r\n", [](const Variables &r) { EXPECT_EQ(r.IPPort, 99999); }},
+        {"port 0", "IP Port=0\r\n", [](const Variables& r) { EXPECT_EQ(r.IPPort, 1250); }},
+        {"port 99999", "IP Port=99999\r\n", [](const Variables& r) { EXPECT_EQ(r.IPPort, 99999); }},
         {"empty address", "IP Address=\r\n",
-         [](const Variables &r) { EXPECT_EQ(r.IPAddress, "127.0.0.1"); }},
+         [](const Variables& r) { EXPECT_EQ(r.IPAddress, "127.0.0.1"); }},
         {"quoted item keeps its comma", "\"IP Address=10.1.1.1,x\" trailing\r\n",
-         [](const Variables &r) { EXPECT_EQ(r.IPAddress, "10.1.1.1,x"); }},
+         [](const Variables& r) { EXPECT_EQ(r.IPAddress, "10.1.1.1,x"); }},
         {"leading spaces", "   Console=12\r\n",
-         [](const Variables &r) { EXPECT_EQ(r.ConsoleNumber, 12); }},
+         [](const Variables& r) { EXPECT_EQ(r.ConsoleNumber, 12); }},
         {"keys match with case", "console=12\r\nCONFIG\r\n\r\nProgram bus=3\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.ConsoleNumber, 0);
              EXPECT_EQ(r.ProgramBus, 0);
          }},
         {"negative buses",
          "Console=-4\r\nProgram Bus=-1\r\nOffLine Bus=2.5\r\nCue Bus=3.5\r\nIFB Source=-9\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.ConsoleNumber, 0);
              EXPECT_EQ(r.ProgramBus, 0);
              EXPECT_EQ(r.OfflineBus, 2);
@@ -214,58 +214,58 @@ TEST_F(ConfigurationFile, LinesAreReadWithTheirLimitsAndDefaults) {
              EXPECT_EQ(r.IFBSource, 0);
          }},
         {"panel mode takes one character", "Panel Mode=17\r\n",
-         [](const Variables &r) { EXPECT_EQ(r.PanelMode, 1); }},
+         [](const Variables& r) { EXPECT_EQ(r.PanelMode, 1); }},
         {"button 3 type 5 and channel -1",
          "Button3_Type=1010\r\nButton3_Type=5\r\nButton3_Channel1=-1\r\nButton3_Channel2=8\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.UserButtons[2].ButtonType, None);
              EXPECT_EQ(r.UserButtons[2].Channel1, None);
              EXPECT_EQ(r.UserButtons[2].Channel2, 8);
          }},
         {"button 8 label, button 10 ignored", "Button8_Label=Talk,Back\r\nButton10_Type=1000\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.UserButtons[7].Label, "Talk");
              EXPECT_EQ(r.UserButtons[0].ButtonType, None);
          }},
         {"yes in lower case",
          "Stay On Top=yes\r\nEnable Source Select=yes\r\nDisplay Button Panel=Yes\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.StayOnTopMode, NotOnTop);
              EXPECT_FALSE(r.EnableSourceSelect);
              EXPECT_TRUE(r.DisplayButtonPanel);
          }},
         {"two-digit device ID line", "Fader Count=12\r\nDevice ID 12=345\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.FaderDeviceID[11], 345);
              EXPECT_TRUE(r.DeviceIDs[345].RequestPending);
          }},
         {"input line", "Fader Count=2\r\nInput 2=7\r\nSource 1=-5\r\nSource 2=33\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.FaderDeviceID[1], 7);
              EXPECT_EQ(r.FaderSource[0], 0);
              EXPECT_EQ(r.FaderSource[1], 33);
          }},
         {"refresh rate and time out limits", "Refresh Rate=32767\r\nTime Out=0\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.RefreshRate, 32500);
              EXPECT_EQ(r.TimeOut, 1);
          }},
         {"user name and password cut to five", "User Name=abcdefgh\r\nPassword=bdfhjl\r\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.UserName, "abcde");
              EXPECT_EQ(r.Password, "abcde");
          }},
         {"last password wins, none before", "Password=b\r\nPassword=bdf\r\n",
-         [](const Variables &r) { EXPECT_EQ(r.Password, "abc"); }},
+         [](const Variables& r) { EXPECT_EQ(r.Password, "abc"); }},
         {"LF-only lines", "IP Address=1.2.3.4\nIP Port=77\nFader Count=2\nSource 2=5\n",
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.IPAddress, "1.2.3.4");
              EXPECT_EQ(r.IPPort, 77);
              EXPECT_EQ(r.FaderSource[1], 5);
          }},
-        {"empty file", "", [](const Variables &r) { EXPECT_EQ(r.FaderCount, 1); }},
+        {"empty file", "", [](const Variables& r) { EXPECT_EQ(r.FaderCount, 1); }},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.check(ReadFrom(c.bytes));
     }
@@ -273,23 +273,23 @@ TEST_F(ConfigurationFile, LinesAreReadWithTheirLimitsAndDefaults) {
 
 TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
     struct Case {
-        const char *name;
+        const char* name;
         std::string bytes;
         int error;
-        std::function<void(const Variables &)> check;
+        std::function<void(const Variables&)> check;
     };
     const Case cases[] = {
         // Before the fader count line every per-fader array has the one element of the
         // initial state, so only fader 1 can be set there.
         {"source line before the fader count",
          "IP Port=77\r\nSource 1=4\r\nSource 2=4\r\nFader Count=3\r\n", SubscriptOutOfRange,
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.IPPort, 77);
              EXPECT_EQ(r.FaderSource[0], 4);
              EXPECT_EQ(r.FaderCount, 1);
          }},
         {"number too big", "IP Port=77\r\nConsole=99999\r\nCue Bus=3\r\n", OverflowError,
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.IPPort, 77);
              EXPECT_EQ(r.ConsoleNumber, 0);
              EXPECT_EQ(r.CueBus, 0);
@@ -297,18 +297,18 @@ TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
         {"button type too big", "Button1_Type=123456789012345\r\n", OverflowError, nullptr},
         {"fader number beyond the array", "Fader Count=2\r\nDevice ID 1=9\r\nDevice ID 3=1\r\n",
          SubscriptOutOfRange,
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.FaderDeviceID[0], 9);
              EXPECT_FALSE(r.DeviceIDs[9].RequestPending); // InitDeviceIDs never ran
          }},
         {"fader number 0", "Input 0=5\r\n", SubscriptOutOfRange, nullptr},
         {"password below code 0", "User Name=bob\r\nPassword=\x01\x01\r\n", InvalidProcedureCall,
-         [](const Variables &r) {
+         [](const Variables& r) {
              EXPECT_EQ(r.UserName, "bob");
              EXPECT_EQ(r.Password, "");
          }},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteIni(c.bytes);
         Variables r;
@@ -316,7 +316,7 @@ TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
         try {
             ReadConfiguration(r);
             ADD_FAILURE() << "did not fail";
-        } catch (const OrlError &e) {
+        } catch (const OrlError& e) {
             EXPECT_EQ(e.Number(), c.error);
         }
         if (c.check)
@@ -328,7 +328,7 @@ TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
     try {
         ReadConfiguration(v);
         ADD_FAILURE() << "an unreadable file did not fail";
-    } catch (const OrlError &e) {
+    } catch (const OrlError& e) {
         EXPECT_EQ(e.Number(), PathFileAccessError);
     }
 }

@@ -10,8 +10,9 @@ namespace orl::fuzz {
 
 inline const std::string& ScratchFolder() {
     static const std::string folder = [] {
-        const std::filesystem::path base =
-            std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = std::filesystem::exists("/dev/shm")
+                                               ? "/dev/shm"
+                                               : std::filesystem::temp_directory_path();
         const auto path = base / ("orl-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path);
         return path.string() + "/";

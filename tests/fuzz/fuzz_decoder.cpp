@@ -4,8 +4,8 @@
 // Input: byte 0 chooses the fader count (1..20) and the panel mode; then repeatedly a
 // length byte and that many bytes of a chunk.
 
-#include "FuzzFolder.h"
 #include "Fakes.h"
+#include "FuzzFolder.h"
 #include "TCPComm.h"
 
 #include <cstddef>

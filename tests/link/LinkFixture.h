@@ -24,7 +24,7 @@ inline std::filesystem::path MakeTempFolder() {
 }
 
 // Lines of a CR LF text file, line ends removed.
-inline std::vector<std::string> ReadLines(const std::filesystem::path &path) {
+inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
     std::string line;
@@ -58,7 +58,7 @@ protected:
         std::vector<LogEntry> entries;
         const auto lines = ReadLines(log.LogPath());
         for (std::size_t i = 11; i < lines.size(); ++i) {
-            const std::string &line = lines[i];
+            const std::string& line = lines[i];
             const std::string title = line.size() > 24 ? line.substr(24, 36) : "";
             entries.push_back({title.substr(0, title.find_last_not_of(' ') + 1),
                                line.size() > 60 ? line.substr(60) : ""});
@@ -66,7 +66,7 @@ protected:
         return entries;
     }
     // The bytes appear in the receive buffer as if the socket had delivered them.
-    void Receive(const std::string &hex) { v.ReceiveBuffer.Append(HexToBytes(hex)); }
+    void Receive(const std::string& hex) { v.ReceiveBuffer.Append(HexToBytes(hex)); }
     std::string BufferHex() const { return BytesToHex(v.ReceiveBuffer.Contents()); }
 
     std::filesystem::path folder_;

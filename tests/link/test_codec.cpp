@@ -18,7 +18,7 @@ TEST(Codec, BytesToValueJoinsTwoSevenBitGroups) {
 
 TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
     struct Case {
-        const char *message;
+        const char* message;
         int excluded;
         int sum;
     } cases[] = {
@@ -30,7 +30,7 @@ TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
         {"", 0, 0},      // empty message
         {"81 05", 5, 0}, // more excluded than there is
     };
-    for (const auto &c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(CheckSum(HexToBytes(c.message), c.excluded), c.sum) << c.message;
 }
 
@@ -49,17 +49,17 @@ TEST(Codec, FindEOMCountsFromTheCurrentFrontOfTheBuffer) {
 
 TEST(Codec, TrimBufferReturnsTheFrontAndKeepsTheRest) {
     struct Case {
-        const char *buffer;
+        const char* buffer;
         long count;
-        const char *taken;
-        const char *rest;
+        const char* taken;
+        const char* rest;
     } cases[] = {
         {"01 02 03 04 05", 5, "01 02 03 04 05", ""},
         {"01 02 03 04 05", 2, "01 02", "03 04 05"},
         {"01 02 03", 9, "01 02 03", ""},
         {"", 1, "", ""},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         ReceiveBuffer buffer;
         buffer.Append(HexToBytes(c.buffer));
         EXPECT_EQ(BytesToHex(TrimBuffer(buffer, c.count)), c.taken) << c.buffer;
@@ -75,7 +75,7 @@ TEST(Codec, ReceiveBufferKeepsArrivalOrderAcrossManyAppendsAndTrims) {
     std::uint8_t next = 0;
     for (int round = 0; round < 5000; ++round) {
         Bytes chunk(random() % 40);
-        for (auto &b : chunk)
+        for (auto& b : chunk)
             b = next++;
         buffer.Append(chunk);
         expected.insert(expected.end(), chunk.begin(), chunk.end());

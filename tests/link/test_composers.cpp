@@ -23,9 +23,9 @@ TEST_F(Composers, EachCommandGoesOutByteForByte) {
     assign.ExtraWord = wire::OffBusExtraWord;
 
     struct Case {
-        const char *note;
+        const char* note;
         std::function<void()> send;
-        const char *bytes;
+        const char* bytes;
     } cases[] = {
         {"whole input name table", [&] { link.SendInfoRequest(256, 0, 16383, 0); },
          "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF"},
@@ -51,7 +51,7 @@ TEST_F(Composers, EachCommandGoesOutByteForByte) {
          "FE 24 18 02 00 01 00 07 00 7F 7F 7F 7F 7F 7F 7F 04 40 00 00 00 48 00 00 08 00 08 00 08 "
          "00 08 6B FF"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         socket.written.clear();
         c.send();
         EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{c.bytes}) << c.note;
@@ -127,7 +127,7 @@ TEST_F(Composers, AFieldOutOfRangeSendsNothingAndIsLogged) {
          "Error Sending Opto Change"},
     };
     std::size_t expectedEntries = 0;
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         c.send();
         ++expectedEntries;
         const auto entries = LogEntries();

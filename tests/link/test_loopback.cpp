@@ -15,7 +15,7 @@ namespace {
 
 // Forwards the socket's events to the link and counts the close events.
 struct CountingSink : ISocketEvents {
-    ISocketEvents *link = nullptr;
+    ISocketEvents* link = nullptr;
     int closes = 0;
     void OnSocketConnect() override { link->OnSocketConnect(); }
     void OnSocketReceive(long waiting) override { link->OnSocketReceive(waiting); }

@@ -43,12 +43,9 @@ TEST_F(StateHandlers, ChannelReportAppliesToThisConsoleOrToEveryConsole) {
         std::int16_t consoleNumber;
         bool applies;
     } rows[] = {
-        {"console 2 on console 2", "01 00", 2, true},
-        {"console 2 on console 3", "01 00", 3, false},
-        {"16383 is every console", "7F 7F", 9, true},
-        {"999 is every console", "67 07", 9, true},
-        {"998 is one console", "66 07", 9, false},
-        {"console 999 itself", "66 07", 999, true},
+        {"console 2 on console 2", "01 00", 2, true}, {"console 2 on console 3", "01 00", 3, false},
+        {"16383 is every console", "7F 7F", 9, true}, {"999 is every console", "67 07", 9, true},
+        {"998 is one console", "66 07", 9, false},    {"console 999 itself", "66 07", 999, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

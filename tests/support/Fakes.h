@@ -51,13 +51,13 @@ public:
     std::string host;
     std::int32_t port = 0;
     bool connected = false;
-    int connectStatus = 0;   // what Connect() returns
+    int connectStatus = 0; // what Connect() returns
     int connects = 0, closes = 0, resets = 0;
     std::vector<Bytes> written; // one entry per successful Write call
     long takeLimit = -1;        // when >= 0, Write takes at most this many bytes
     long writeResult = 0;       // when < 1 after a call, the write failed
     int lastError = 0;
-    Bytes incoming;             // delivered by Read
+    Bytes incoming; // delivered by Read
 
     void SetEventSink(ISocketEvents* s) override { sink = s; }
     void SetRemoteHost(const std::string& address) override { host = address; }

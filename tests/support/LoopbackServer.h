@@ -59,7 +59,8 @@ public:
                          timeoutMs);
     }
     void Send(const Bytes& bytes, int index = -1) {
-        QTcpSocket* s = clients_.at(index < 0 ? clients_.size() - 1 : static_cast<std::size_t>(index));
+        QTcpSocket* s =
+            clients_.at(index < 0 ? clients_.size() - 1 : static_cast<std::size_t>(index));
         s->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
         s->flush();
     }
