@@ -5,7 +5,7 @@ orl_packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev googletest libbenchmark-dev
-    clang libclang-rt-dev
+    clang libclang-rt-dev clang-format clang-tidy
     xvfb xauth x11-apps x11-utils imagemagick fonts-liberation
     dpkg-dev desktop-file-utils lintian xdotool
 )

@@ -170,7 +170,7 @@ std::optional<std::vector<ChannelState>> ReadChannelOnOff(const Bytes& frame) {
         return std::nullopt;
     FrameReader reader(frame, 3);
     const int count = reader.Byte();
-    if (frame.size() != static_cast<std::size_t>(6 + 5 * count))
+    if (frame.size() != 6 + 5 * static_cast<std::size_t>(count))
         return std::nullopt;
     std::vector<ChannelState> entries;
     for (int r = 0; r < count; ++r) {

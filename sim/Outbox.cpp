@@ -6,7 +6,7 @@ namespace orl::sim {
 
 namespace {
 // Bytes already taken from the front that are given back once they outweigh the rest.
-constexpr std::size_t CompactAfter = 64 * 1024;
+constexpr std::size_t CompactAfter = std::size_t{64} * 1024;
 } // namespace
 
 void Outbox::Add(const Bytes& frame) {

@@ -18,9 +18,9 @@ namespace {
 constexpr int RelayPulseMs = 300;
 // What Qt reads from the kernel for one panel before the simulator takes it; beyond it
 // the bytes wait in the kernel, and a panel sending faster than it is answered is slowed.
-constexpr qint64 ReadBufferBytes = 64 * 1024;
+constexpr qint64 ReadBufferBytes = qint64{64} * 1024;
 // Bytes taken from a panel's socket at a time.
-constexpr qint64 ChunkBytes = 64 * 1024;
+constexpr qint64 ChunkBytes = qint64{64} * 1024;
 // Bytes composed from a panel's outbox between two looks at the clock.
 constexpr std::size_t PumpChunkBytes = 4096;
 // A panel's requests are handled for this long at a time before the other panels get a

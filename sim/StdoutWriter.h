@@ -15,7 +15,7 @@ namespace orl::sim {
 
 class StdoutWriter {
 public:
-    static constexpr std::size_t MaxWaiting = 64 * 1024;
+    static constexpr std::size_t MaxWaiting = std::size_t{64} * 1024;
 
     static StdoutWriter& Instance();
     // `line` without its line end.

@@ -59,6 +59,7 @@ std::vector<std::string> MakeInputNames(int count) {
 
 std::vector<std::string> MakeConsoleNames(int count) {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i)
         names.push_back(Padded(i < static_cast<int>(StudioConsoles.size())
                                    ? std::string(StudioConsoles[static_cast<std::size_t>(i)])
