@@ -100,7 +100,8 @@ void ApplyButton(Variables& v, const std::string& item) {
         UserButtonRecord& button = v.UserButtons[static_cast<std::size_t>(b - 1)];
         if (StartsWith(item, prefix + "_Type")) {
             const std::int16_t type = IntegerOfText(Mid(item, 14, 15));
-            button.ButtonType = type < 1000 ? None : type;
+            button.ButtonType =
+                type < LowestUserButtonType ? TypeCode(UserButtonType::Undefined) : type;
             return;
         }
         if (StartsWith(item, prefix + "_Label")) {

@@ -57,7 +57,7 @@ void ProgramSetup(Variables& v, const std::string& appPath) {
     for (int n = 1; n <= 256; ++n)
         v.ConsoleNames[n - 1] = "Console " + FormatDigits(n, 3);
     for (auto& button : v.UserButtons) {
-        button.ButtonType = None;
+        button.ButtonType = TypeCode(UserButtonType::Undefined);
         button.Label = "Inactive";
         button.Channel1 = None;
         button.Channel2 = None;

@@ -5,8 +5,9 @@
 //
 // Conventions: integers are 16-bit, longs 32-bit; arrays are zero-based and fader,
 // button, source, bus, console or channel n of the operator's view is element n - 1;
-// 16383 means none, undefined or all.
+// None (16383) means none, undefined or all.
 
+#include "Protocol.h"
 #include "ReceiveBuffer.h"
 #include "Table.h"
 
@@ -16,7 +17,6 @@
 
 namespace orl {
 
-constexpr std::int16_t None = 16383;
 constexpr int MaxFaders = 20;
 constexpr int DeviceIDCount = 8193; // device IDs 0 .. 8192
 constexpr int MaxDeviceID = 8192;
@@ -24,9 +24,32 @@ constexpr std::int32_t StayOnTop = -1; // above all other windows
 constexpr std::int32_t NotOnTop = -2;  // ordinary z-order
 constexpr std::int16_t PanelModeDeviceID = 0;
 constexpr std::int16_t PanelModeConsole = 1;
+// StartupStep once every table of the start-up sequence has arrived.
+constexpr std::int16_t StartupComplete = 8;
+
+// Type codes of a user button: 1000 + 100 x (drives an opto) + 10 x (tally from Channel2)
+// + behaviour (0 toggle, 1 follows the button, 2 momentary). A stored code below 1000 is
+// read as Undefined; any other code is kept and the button does nothing.
+enum class UserButtonType : std::int16_t {
+    RelayToggle = 1000,
+    RelayFollows = 1001,
+    RelayMomentary = 1002,
+    RelayToggleOptoTally = 1010,
+    RelayFollowsOptoTally = 1011,
+    RelayMomentaryOptoTally = 1012,
+    OptoToggle = 1100,
+    OptoFollows = 1101,
+    OptoToggleOptoTally = 1110,
+    OptoFollowsOptoTally = 1111,
+    Undefined = None,
+};
+constexpr std::int16_t TypeCode(UserButtonType type) {
+    return static_cast<std::int16_t>(type);
+}
+constexpr std::int16_t LowestUserButtonType = TypeCode(UserButtonType::RelayToggle);
 
 struct UserButtonRecord {
-    std::int16_t ButtonType = None;
+    std::int16_t ButtonType = TypeCode(UserButtonType::Undefined); // a UserButtonType code
     std::string Label = "Inactive";
     std::int16_t Channel1 = None;
     std::int16_t Channel2 = None;
@@ -35,9 +58,9 @@ struct UserButtonRecord {
 };
 
 struct DeviceIDRecord {
-    std::int16_t Source = 0;        // zero-based input number; 16383 = none
+    std::int16_t Source = 0;        // zero-based input number, or None
     std::int16_t Gain = 0;          // gain position, 1024 = 0 dB
-    std::uint8_t ChannelStatus = 0; // 64 = on
+    std::uint8_t ChannelStatus = 0; // wire::ChannelOnStatus = on
     bool RequestPending = false;
 };
 

@@ -12,7 +12,7 @@ namespace {
 // Sources, buses and consoles count from 1 in the panel and from 0 on the wire; 16383
 // (none or all) is never reduced. A 0 gives -1, which the writer refuses.
 long long LessOne(int number) {
-    return number == wire::None14 ? wire::None14 : number - 1LL;
+    return number == None ? None : number - 1LL;
 }
 
 } // namespace
@@ -55,7 +55,7 @@ void TCPComm::SendGainChange(int parameter, int value, int deviceID, int extra) 
     try {
         FrameWriter writer(wire::GainChange);
         writer.Byte(2).Byte(parameter).Value14(1).Value14(deviceID).Value14(value);
-        if (extra != wire::None14)
+        if (extra != None)
             writer.Value14(extra);
         SendToSwitcher(writer.Finish());
     } catch (...) {
@@ -66,7 +66,7 @@ void TCPComm::SendGainChange(int parameter, int value, int deviceID, int extra) 
 void TCPComm::SendSourceChange(int source, int deviceID) {
     try {
         // Source 0 means none; 16383 has no special case here and goes out as 16382.
-        const long long wireSource = source == 0 ? wire::None14 : source - 1LL;
+        const long long wireSource = source == 0 ? None : source - 1LL;
         const Bytes message = FrameWriter(wire::SourceChange)
                                   .Byte(1)
                                   .Value14(1)
@@ -92,7 +92,7 @@ void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) 
                                   .Value14(LessOne(record.Bus))
                                   .Value14(record.DeviceID)
                                   .Value14(record.Spare)
-                                  .Value14(wire::None14)
+                                  .Value14(None)
                                   .Byte(0x7F)
                                   .Byte(0x7F)
                                   .Byte(0x7F)
@@ -121,10 +121,13 @@ void TCPComm::SendSimpleTake(int first, int second, int code) {
     }
 }
 
-void TCPComm::SendOptoChange(int value, int channel, int code) {
+void TCPComm::SendOptoChange(int value, int channel, wire::OptoChange code) {
     try {
-        const Bytes message =
-            FrameWriter(wire::Take).Value14(code).Value14(channel).Value14(value).Finish();
+        const Bytes message = FrameWriter(wire::Take)
+                                  .Value14(wire::Code(code))
+                                  .Value14(channel)
+                                  .Value14(value)
+                                  .Finish();
         SendToSwitcher(message);
     } catch (...) {
         log_.WriteErrorLog("Error Sending Opto Change", "Switcher Message Error");

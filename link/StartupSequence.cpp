@@ -13,31 +13,31 @@ void TCPComm::RunStartupSequence() {
     try {
         switch (v_.StartupStep) {
         case 0:
-            SendInfoRequest(wire::RequestInputNames, 0, wire::None14, 0);
+            SendInfoRequest(wire::RequestInputNames, 0, None, 0);
             v_.StartupStep = 1;
             break;
         case 1:
             if (v_.PendingRequestMask1 != 0)
                 return;
-            SendInfoRequest(wire::RequestCrosspointMap, 0, wire::None14, 0);
+            SendInfoRequest(wire::RequestCrosspointMap, 0, None, 0);
             v_.StartupStep = 2;
             break;
         case 2:
             if (v_.PendingRequestMask1 != 0)
                 return;
-            SendInfoRequest(wire::RequestRelayStates, 0, wire::None14, 0);
+            SendInfoRequest(wire::RequestRelayStates, 0, None, 0);
             v_.StartupStep = 3;
             break;
         case 3:
             if (v_.PendingRequestMask1 != 0)
                 return;
-            SendInfoRequest(wire::RequestOptoStates, 0, wire::None14, 0);
+            SendInfoRequest(wire::RequestOptoStates, 0, None, 0);
             v_.StartupStep = 4;
             break;
         case 4:
             if (v_.PendingRequestMask1 != 0)
                 return;
-            SendInfoRequest(0, wire::RequestConsoleNames, wire::None14, 0);
+            SendInfoRequest(0, wire::RequestConsoleNames, None, 0);
             v_.StartupStep = 5;
             break;
         case 5:
@@ -76,7 +76,7 @@ void TCPComm::RunStartupSequence() {
 void TCPComm::AdvanceStartupSequence() {
     if (!v_.SocketConnected)
         return;
-    if (v_.StartupStep >= ConnectedStep) {
+    if (v_.StartupStep >= StartupComplete) {
         if (refreshStep_ != StripRefresh::Idle)
             AdvanceStripRefresh();
         return;
@@ -84,7 +84,7 @@ void TCPComm::AdvanceStartupSequence() {
     for (;;) {
         const std::int16_t before = v_.StartupStep;
         RunStartupSequence();
-        if (v_.StartupStep >= ConnectedStep) {
+        if (v_.StartupStep >= StartupComplete) {
             window_.SetCaption(CaptionConnected);
             return;
         }
@@ -102,7 +102,7 @@ std::vector<std::int16_t> TCPComm::StripDeviceIDs() const {
 
 void TCPComm::RequestNewStripDevices(const std::vector<std::int16_t>& previousIDs) {
     try {
-        if (!v_.SocketConnected || v_.StartupStep < ConnectedStep)
+        if (!v_.SocketConnected || v_.StartupStep < StartupComplete)
             return; // the start-up sequence asks for every strip's device itself
         const auto isIn = [](const auto& list, auto value) {
             return std::find(list.begin(), list.end(), value) != list.end();

@@ -16,8 +16,6 @@ using handler_support::RequireData;
 
 namespace {
 
-constexpr std::int32_t ConsoleAll = 999; // like 16383, every console
-constexpr std::uint8_t ChannelStatusOn = 64;
 constexpr std::int32_t ResizingCount = 32;
 
 enum ChannelState : std::uint8_t { StateOff = 0, StateOn = 1, CueOff = 2, CueOn = 3 };
@@ -35,7 +33,7 @@ void IncomingHandlers::ReceiveChannelOnOff(const Bytes& message) {
             const std::int32_t channel = frame.Value14();
             const std::int32_t console = frame.Value14();
             const std::uint8_t state = frame.Byte();
-            const bool everyConsole = console == wire::None14 || console == ConsoleAll;
+            const bool everyConsole = console == None || console == wire::EveryConsole;
             if (!everyConsole && console + 1 != v_.ConsoleNumber)
                 continue;
             for (long long i = 0; i < v_.FaderCount; ++i) {
@@ -53,7 +51,7 @@ void IncomingHandlers::ReceiveChannelOnOff(const Bytes& message) {
                     window_.SetStripButtonColour(strip, StripButton::On, OnColour);
                     window_.SetStripButtonColour(strip, StripButton::Off, IdleColour);
                     v_.FaderOnState[i] = 1;
-                    v_.DeviceIDs[v_.FaderDeviceID[i]].ChannelStatus = ChannelStatusOn;
+                    v_.DeviceIDs[v_.FaderDeviceID[i]].ChannelStatus = wire::ChannelOnStatus;
                     break;
                 // A cue report: the CUE button and its flag follow it, so that the button's
                 // next click assigns or removes as the switcher now has it.

@@ -106,7 +106,7 @@ void TCPComm::PollTick() {
             ConnectToServer();
             return;
         }
-        if (v_.StartupStep < ConnectedStep) {
+        if (v_.StartupStep < StartupComplete) {
             window_.SetCaption(CaptionWaiting);
             RunStartupSequence();
         } else {
@@ -121,7 +121,7 @@ void TCPComm::PollTick() {
             return;
         }
         if (v_.RequestRepeatCountdown <= 0) {
-            SendInfoRequest(v_.PendingRequestMask1, v_.PendingRequestMask2, wire::None14, 0);
+            SendInfoRequest(v_.PendingRequestMask1, v_.PendingRequestMask2, None, 0);
             v_.RequestRepeatCountdown = RequestRepeatReload;
         } else {
             v_.RequestRepeatCountdown = ToInteger(v_.RequestRepeatCountdown - 1LL);
@@ -142,7 +142,7 @@ void TCPComm::OnSocketConnect() {
         v_.ReceiveBuffer = ReceiveBuffer{};
         readPaused_ = false;
         // The first step waits for nothing: it goes out as soon as the link is up.
-        if (v_.StartupStep < ConnectedStep)
+        if (v_.StartupStep < StartupComplete)
             window_.SetCaption(CaptionWaiting);
         AdvanceStartupSequence();
     } catch (...) {

@@ -29,7 +29,7 @@ struct CrosspointChange {
     std::int16_t Gain = 0;
     std::int16_t Level2 = 1024;
     std::int16_t Level3 = 1024;
-    std::int16_t Spare = 16383;
+    std::int16_t Spare = None;
     std::int16_t Mode = 0;
     std::uint8_t SpareByte = 0;
     std::uint8_t OnFlag = 0;
@@ -41,8 +41,7 @@ class TCPComm : public ISocketEvents {
 public:
     static constexpr int PollTimeout = 200;        // the tick that finds 201 closes the link
     static constexpr int RequestRepeatReload = 60; // repeated on every 61st tick
-    static constexpr int ConnectedStep = 8;
-    static constexpr int MaxPartialWrites = 16; // a peer that stops reading cannot hold us
+    static constexpr int MaxPartialWrites = 16;    // a peer that stops reading cannot hold us
     // The socket is read only while fewer undecoded bytes than the high-water mark wait;
     // once paused, reading resumes below the low-water mark. The rest waits in the
     // operating system, whose TCP window then slows the sender down.
@@ -79,7 +78,7 @@ public:
     void SendSourceChange(int source, int deviceID);
     void SendCrosspointChange(const CrosspointChange& record, bool assign);
     void SendSimpleTake(int first, int second, int code);
-    void SendOptoChange(int value, int channel, int code);
+    void SendOptoChange(int value, int channel, wire::OptoChange code);
     void RequestInchan(bool all);
 
     // Start-up request sequence: one step per call

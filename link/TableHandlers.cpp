@@ -84,7 +84,7 @@ void IncomingHandlers::ProcessCrosspointMap(const Bytes& message) {
         const std::uint8_t format = frame.Byte();
         const std::int32_t count = frame.Value14();
         const std::int32_t first = frame.Value14();
-        if (first > MaxDeviceID && first != wire::None14)
+        if (first > MaxDeviceID && first != None)
             return;
         const bool linkMarkers = (format & LinkMarkerFormat) != 0;
         const int kind = linkMarkers ? (format & KindMask) : format;
@@ -183,7 +183,7 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
                 for (std::size_t w = 1; w <= words; ++w) {
                     const std::int32_t value = frame.Value14();
                     if (w == 1)
-                        device.Source = value > LargestSource && value != wire::None14
+                        device.Source = value > LargestSource && value != None
                                             ? None
                                             : ToInteger(static_cast<long long>(value));
                     else if (w == 3)

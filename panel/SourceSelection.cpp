@@ -13,7 +13,6 @@ namespace orl {
 namespace {
 
 constexpr int EnterKey = 13;
-constexpr std::int16_t StartupComplete = 8;
 
 QComboBox* ComboOf(std::vector<FaderStrip>& strips, int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= strips.size())

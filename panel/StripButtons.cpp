@@ -71,9 +71,9 @@ void frmMain::cmdOn_Click(int index) {
             const std::int16_t onOpto = rec->OnOpto;
             const std::int16_t offOpto = rec->OffOpto;
             if (onOpto != None)
-                link_.SendOptoChange(None, onOpto, wire::OptoOn);
+                link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOn);
             if (offOpto != None)
-                link_.SendOptoChange(None, offOpto, wire::OptoOff);
+                link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOff);
         }
         FaderStrip& strip = StripAt(strips_, index);
         strip.cmdOn->SetBackgroundColour(OnColour);
@@ -90,9 +90,9 @@ void frmMain::cmdOff_Click(int index) {
             const std::int16_t onOpto = rec->OnOpto;
             const std::int16_t offOpto = rec->OffOpto;
             if (onOpto != None)
-                link_.SendOptoChange(None, onOpto, wire::OptoOff);
+                link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOff);
             if (offOpto != None)
-                link_.SendOptoChange(None, offOpto, wire::OptoOn);
+                link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOn);
         }
         FaderStrip& strip = StripAt(strips_, index);
         strip.cmdOff->SetBackgroundColour(ActiveColour);

@@ -88,9 +88,9 @@ void frmMain::cmdUserButton_Click(int index) {
         switch (b.ButtonType) {
         case RelayToggle:
         case RelayToggleOptoTally: {
-            int code = wire::RelayOn;
+            wire::OptoChange code = wire::OptoChange::RelayOn;
             if (b.RelayState == 1) {
-                code = wire::RelayOff;
+                code = wire::OptoChange::RelayOff;
                 b.RelayState = 0;
             } else {
                 b.RelayState = 1;
@@ -100,13 +100,13 @@ void frmMain::cmdUserButton_Click(int index) {
         }
         case RelayMomentary:
         case RelayMomentaryOptoTally:
-            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::RelayPulse);
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayPulse);
             break;
         case OptoToggle:
         case OptoToggleOptoTally: {
-            int code = wire::OptoOn;
+            wire::OptoChange code = wire::OptoChange::OptoOn;
             if (b.OptoState == 1) {
-                code = wire::OptoOff;
+                code = wire::OptoChange::OptoOff;
                 b.OptoState = 0;
             } else {
                 b.OptoState = 1;
@@ -128,11 +128,11 @@ void frmMain::cmdUserButton_MouseDown(int index) {
         switch (b.ButtonType) {
         case RelayFollows:
         case RelayFollowsOptoTally:
-            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::RelayOn);
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayOn);
             break;
         case OptoFollows:
         case OptoFollowsOptoTally:
-            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoOn);
+            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoChange::OptoOn);
             break;
         default:
             break;
@@ -148,11 +148,11 @@ void frmMain::cmdUserButton_MouseUp(int index) {
         switch (b.ButtonType) {
         case RelayFollows:
         case RelayFollowsOptoTally:
-            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::RelayOff);
+            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayOff);
             break;
         case OptoFollows:
         case OptoFollowsOptoTally:
-            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoOff);
+            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoChange::OptoOff);
             break;
         default:
             break;

@@ -21,7 +21,7 @@ constexpr int CrosspointFormat = 0; // kind 0: value 1 and value 2, no link mark
 int ItemsFrom(int first, int count, int size) {
     if (first < 0 || first >= size)
         return 0;
-    return count == NoValue ? size - first : std::clamp(count, 0, size - first);
+    return count == None ? size - first : std::clamp(count, 0, size - first);
 }
 
 void AppendDevice(FrameWriter& writer, const Device& device) {
@@ -37,7 +37,7 @@ Bytes TypeRequestFrame() {
 
 Bytes NameTableFrame(int table, const std::vector<std::string>& names, int first, int count) {
     const int size = static_cast<int>(names.size());
-    const int records = count == NoValue ? size : std::clamp(first + count, 0, size);
+    const int records = count == None ? size : std::clamp(first + count, 0, size);
     FrameWriter writer(wire::AlphaTable);
     writer.Byte(table).Byte(NameLength).Value14(records).Value14(std::clamp(first, 0, records));
     for (int h = 0; h < records; ++h) {
@@ -55,7 +55,7 @@ Bytes CrosspointMapFrame(const SwitcherModel& model, int firstBus, int count) {
     const auto& buses = model.Buses();
     const int records = ItemsFrom(firstBus, count, static_cast<int>(buses.size()));
     FrameWriter writer(wire::CrosspointMap);
-    writer.Byte(CrosspointFormat).Value14(records).Value14(std::clamp(firstBus, 0, NoValue));
+    writer.Byte(CrosspointFormat).Value14(records).Value14(std::clamp<int>(firstBus, 0, None));
     for (int b = firstBus; b < firstBus + records; ++b) {
         const auto& entries = buses[static_cast<std::size_t>(b)];
         writer.Value14(static_cast<long long>(entries.size())).Byte(b & wire::DataMask);
@@ -68,7 +68,7 @@ Bytes CrosspointMapFrame(const SwitcherModel& model, int firstBus, int count) {
 Bytes StateTableFrame(int table, const std::vector<std::uint8_t>& states, int first, int count) {
     const int size = static_cast<int>(states.size());
     const int reported =
-        count == NoValue ? std::max(size, MinimumWholeStateTable) : std::min(size, NoValue);
+        count == None ? std::max(size, MinimumWholeStateTable) : std::min<int>(size, None);
     const int entries = ItemsFrom(first, count, reported);
     FrameWriter writer(wire::OptoRelayStates);
     writer.Byte(table).Value14(entries);
@@ -89,7 +89,7 @@ Bytes StateChangeFrame(int table, int channel, bool on) {
 Bytes DeviceRangeFrame(const SwitcherModel& model, int first, int count) {
     const int devices = ItemsFrom(first, count, HighestDeviceID + 1);
     FrameWriter writer(wire::DeviceIDInfo);
-    writer.Byte(0).Byte(0).Value14(devices).Value14(std::clamp(first, 0, NoValue));
+    writer.Byte(0).Byte(0).Value14(devices).Value14(std::clamp<int>(first, 0, None));
     writer.Byte(DeviceWords).Byte(DeviceBytes);
     for (int id = first; id < first + devices; ++id)
         AppendDevice(writer, model.DeviceAt(id));
@@ -110,7 +110,7 @@ Bytes InputChannelAttributesFrame(const SwitcherModel& model, int first, int cou
     FrameWriter writer(wire::InformationReply);
     writer.Value14(wire::InputChannelAttributes)
         .Value14(records)
-        .Value14(std::clamp(first, 0, NoValue));
+        .Value14(std::clamp<int>(first, 0, None));
     for (int i = first; i < first + records; ++i) {
         const InputChannel& channel = channels[static_cast<std::size_t>(i)];
         writer.Byte(ChannelAttributeWords);

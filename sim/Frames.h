@@ -64,7 +64,7 @@ struct GainCommand {
     int parameter = 0;
     int deviceID = 0;
     int value = 0;
-    int extra = NoValue;
+    int extra = None;
 };
 std::optional<GainCommand> ReadGainChange(const Bytes& frame);
 

@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "Protocol.h"
+
 #include <QCommandLineParser>
 #include <QHostAddress>
 
@@ -65,7 +67,7 @@ bool ParseOptions(const QStringList& arguments, Options& options, std::string& e
     const Range ranges[] = {
         {"port", &options.port, 0, 65535},
         {"inputs", &options.size.inputs, 1, HighestDeviceID},
-        {"consoles", &options.size.consoles, 1, AllConsoles - 1},
+        {"consoles", &options.size.consoles, 1, wire::EveryConsole - 1},
         {"buses", &options.size.buses, 1, HighestDeviceID},
         {"relays", &options.size.relays, 0, HighestDeviceID},
         {"optos", &options.size.optos, 0, HighestDeviceID},

@@ -18,8 +18,8 @@ std::string Hex2(int value) {
 }
 
 std::string ConsoleText(int console) {
-    return console == NoValue || console == AllConsoles ? std::string("all")
-                                                        : std::to_string(console + 1);
+    return console == None || console == wire::EveryConsole ? std::string("all")
+                                                            : std::to_string(console + 1);
 }
 
 std::string IgnoredText(const char* what) {
@@ -258,29 +258,29 @@ void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
                        std::to_string(take->field2);
         return;
     }
-    case wire::RelayOff:
-    case wire::RelayOn:
-    case wire::RelayPulse: {
+    case wire::Code(wire::OptoChange::RelayOff):
+    case wire::Code(wire::OptoChange::RelayOn):
+    case wire::Code(wire::OptoChange::RelayPulse): {
         const int relay = code->field2; // relays travel in the value field
-        const bool on = code->code != wire::RelayOff;
+        const bool on = code->code != wire::Code(wire::OptoChange::RelayOff);
         outcome.text = "FE relay change " + std::to_string(code->code) + ": relay " +
                        std::to_string(relay + 1) +
-                       (code->code == wire::RelayPulse ? " pulse"
-                        : on                           ? " on"
-                                                       : " off");
+                       (code->code == wire::Code(wire::OptoChange::RelayPulse) ? " pulse"
+                        : on                                                   ? " on"
+                                                                               : " off");
         if (!model_.SetRelay(relay, on)) {
             outcome.text += " (no such relay)";
             return;
         }
         outcome.reports.push_back(StateChangeFrame(wire::RelayTable, relay, on));
-        if (code->code == wire::RelayPulse)
+        if (code->code == wire::Code(wire::OptoChange::RelayPulse))
             outcome.pulsedRelays.push_back(relay);
         return;
     }
-    case wire::OptoOff:
-    case wire::OptoOn: {
+    case wire::Code(wire::OptoChange::OptoOff):
+    case wire::Code(wire::OptoChange::OptoOn): {
         const int opto = code->field1; // optos travel in the channel field
-        const bool on = code->code == wire::OptoOn;
+        const bool on = code->code == wire::Code(wire::OptoChange::OptoOn);
         outcome.text = "FE opto change " + std::to_string(code->code) + ": opto " +
                        std::to_string(opto + 1) + (on ? " on" : " off");
         if (!model_.SetOpto(opto, on)) {

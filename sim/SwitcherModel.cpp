@@ -77,7 +77,7 @@ SwitcherModel::SwitcherModel(const SwitcherSize& size)
       buses_(static_cast<std::size_t>(size.buses)),
       relays_(static_cast<std::size_t>(size.relays), 0),
       optos_(static_cast<std::size_t>(size.optos), 0) {
-    const auto opto = [&](int channel) { return channel < size.optos ? channel : NoValue; };
+    const auto opto = [&](int channel) { return channel < size.optos ? channel : None; };
     int cdCount = 0;
     int ifbCount = 0;
     for (int i = 0; i < size.inputs; ++i) {
@@ -120,7 +120,7 @@ bool SwitcherModel::SetChannelOn(int input, int console, bool on) {
     if (input < 0 || input >= size_.inputs)
         return false;
     auto& consoles = channelOn_[static_cast<std::size_t>(input)];
-    if (console == NoValue || console == AllConsoles) {
+    if (console == None || console == wire::EveryConsole) {
         std::fill(consoles.begin(), consoles.end(), on ? 1 : 0);
     } else if (console >= 0 && console < size_.consoles) {
         consoles[static_cast<std::size_t>(console)] = on ? 1 : 0;
@@ -133,25 +133,25 @@ bool SwitcherModel::SetChannelOn(int input, int console, bool on) {
 
 void SwitcherModel::RefreshDeviceStatus(int input, bool on) {
     for (int id : devicesOfInput_[static_cast<std::size_t>(input)])
-        devices_[static_cast<std::size_t>(id)].status = on ? ChannelOnStatus : 0;
+        devices_[static_cast<std::size_t>(id)].status = on ? wire::ChannelOnStatus : 0;
 }
 
 bool SwitcherModel::SetSource(int deviceID, int source) {
     if (!IsDeviceID(deviceID))
         return false;
     Device& device = devices_[static_cast<std::size_t>(deviceID)];
-    if (device.source != NoValue) {
+    if (device.source != None) {
         auto& old = devicesOfInput_[static_cast<std::size_t>(device.source)];
         old.erase(std::remove(old.begin(), old.end(), deviceID), old.end());
     }
-    device.source = source >= 0 && source < size_.inputs ? source : NoValue;
-    if (device.source != NoValue)
+    device.source = source >= 0 && source < size_.inputs ? source : None;
+    if (device.source != None)
         devicesOfInput_[static_cast<std::size_t>(device.source)].push_back(deviceID);
     return true;
 }
 
 bool SwitcherModel::SetGain(int deviceID, int gain) {
-    if (!IsDeviceID(deviceID) || gain < 0 || gain > NoValue)
+    if (!IsDeviceID(deviceID) || gain < 0 || gain > None)
         return false;
     devices_[static_cast<std::size_t>(deviceID)].gain = gain;
     return true;
@@ -166,7 +166,7 @@ bool SwitcherModel::Assign(int bus, int deviceID, int source) {
     });
     if (present || static_cast<int>(entries.size()) >= MaxEntriesPerBus)
         return false;
-    entries.push_back({deviceID, source >= 0 && source < size_.inputs ? source : NoValue});
+    entries.push_back({deviceID, source >= 0 && source < size_.inputs ? source : None});
     return true;
 }
 

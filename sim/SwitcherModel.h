@@ -4,6 +4,8 @@
 // devices routed to them, relays and optos. Plain state with checked changes; knows
 // nothing of frames or sockets.
 
+#include "Protocol.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,29 +20,26 @@ struct SwitcherSize {
     int optos = 64;
 };
 
-constexpr int NoValue = 16383;   // none, undefined or all
-constexpr int AllConsoles = 999; // also means every console in a channel report
 constexpr int HighestDeviceID = 8192;
 constexpr int MaxEntriesPerBus = 64;
 constexpr int UnityGain = 1024;
-constexpr int ChannelOnStatus = 64;
 constexpr int NameLength = 8; // every name of a name table has this many characters
 
 struct Device {
-    int source = NoValue; // 0-based input, or none
+    int source = None; // 0-based input, or none
     int gain = UnityGain;
-    int status = 0; // 64 = channel on
+    int status = 0; // wire::ChannelOnStatus = channel on
 };
 
 struct InputChannel {
-    int ifbOutput = NoValue;
-    int onOpto = NoValue;
-    int offOpto = NoValue;
+    int ifbOutput = None;
+    int onOpto = None;
+    int offOpto = None;
 };
 
 struct CrosspointEntry {
     int deviceID = 0;
-    int companion = NoValue; // the routed source (0-based), or none
+    int companion = None; // the routed source (0-based), or none
 };
 
 class SwitcherModel {

@@ -80,8 +80,8 @@ std::string DescribeFields(const Bytes& frame) {
             const int gain = reader.Value14();
             reader.Skip(3);
             text << "D9 device data: device " << id << " source "
-                 << (source == wire::None14 ? std::string("none") : std::to_string(source + 1))
-                 << " gain " << gain << " " << (reader.Byte() != 0 ? "on" : "off");
+                 << (source == None ? std::string("none") : std::to_string(source + 1)) << " gain "
+                 << gain << " " << (reader.Byte() != 0 ? "on" : "off");
         }
         break;
     }
@@ -100,8 +100,8 @@ std::string DescribeFields(const Bytes& frame) {
             const int input = reader.Value14();
             const int console = reader.Value14();
             text << " input " << input + 1 << " console "
-                 << (console == wire::None14 || console == 999 ? std::string("all")
-                                                               : std::to_string(console + 1))
+                 << (console == None || console == wire::EveryConsole ? std::string("all")
+                                                                      : std::to_string(console + 1))
                  << " " << OnOff(reader.Byte());
         }
         break;

@@ -22,7 +22,7 @@ public:
         return *this;
     }
     FrameWriter& Value14(long long value) {
-        if (value < 0 || value > 16383)
+        if (value < 0 || value > 0x3FFF)
             ThrowInvalidCall();
         bytes_.push_back(static_cast<std::uint8_t>(value & 0x7F));
         bytes_.push_back(static_cast<std::uint8_t>(value >> 7));

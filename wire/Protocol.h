@@ -4,12 +4,19 @@
 
 #include <cstdint>
 
+namespace orl {
+
+// The largest 14-bit value, both groups 0x7F: none, undefined or all (a source, a
+// console, a count of records).
+constexpr std::int16_t None = 16383;
+
+} // namespace orl
+
 namespace orl::wire {
 
 constexpr std::uint8_t EndOfMessage = 0xFF;
 constexpr std::uint8_t CommandBit = 0x80;
 constexpr std::uint8_t DataMask = 0x7F;
-constexpr int None14 = 16383; // largest 14-bit value: none, undefined or all
 
 // Single-byte link commands
 constexpr std::uint8_t SwitcherOffline = 0xF1;
@@ -49,12 +56,24 @@ constexpr std::int32_t RequestConsoleNames = 1;      // word 2
 constexpr std::int32_t RequestChannelAttributes = 4; // word 2
 constexpr std::int32_t RequestDeviceData = 256;      // word 2
 
-// Codes of the 0xFE opto change and simple take
-constexpr int RelayOff = 64;
-constexpr int RelayOn = 68;
-constexpr int RelayPulse = 72;
-constexpr int OptoOff = 96;
-constexpr int OptoOn = 100;
+// A console number that means every console, as None does in a channel report.
+constexpr std::int16_t EveryConsole = 999;
+// The channel status of an input switched on (0 is off).
+constexpr std::uint8_t ChannelOnStatus = 64;
+
+// Codes of the 0xFE opto change
+enum class OptoChange : std::uint8_t {
+    RelayOff = 64,
+    RelayOn = 68,
+    RelayPulse = 72,
+    OptoOff = 96,
+    OptoOn = 100,
+};
+constexpr int Code(OptoChange code) {
+    return static_cast<int>(code);
+}
+
+// Codes of the 0xFE simple take
 constexpr int IFBPress = 37;
 constexpr int IFBRelease = 33;
 

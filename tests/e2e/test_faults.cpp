@@ -246,7 +246,7 @@ TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
         ASSERT_TRUE(RunUntilConnected()) << "cycle " << cycle << ": " << Snapshot(*window);
         const std::vector<std::string> expected{CaptionDisconnected, CaptionWaiting,
                                                 CaptionConnected};
-        withoutStartup += titles != expected || v.StartupStep != TCPComm::ConnectedStep;
+        withoutStartup += titles != expected || v.StartupStep != StartupComplete;
         differing += Snapshot(*window) != first;
         if (cycle == 10)
             residentAt10 = ResidentKilobytes();
@@ -272,7 +272,7 @@ TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
 TEST_F(PanelOnSwitcher, AServerClosingDuringTheStartUpLeavesNothingStuckForTheNextConnection) {
     ASSERT_TRUE(RunUntilConnected());
     const std::string first = Snapshot(*window);
-    for (int step = 1; step < TCPComm::ConnectedStep; ++step) {
+    for (int step = 1; step < StartupComplete; ++step) {
         SCOPED_TRACE("closed at start-up step " + std::to_string(step));
         sim.server.DropAll();
         ASSERT_TRUE(WaitUntil([&] { return !v.SocketConnected; }));
@@ -292,7 +292,7 @@ TEST_F(PanelOnSwitcher, AServerClosingDuringTheStartUpLeavesNothingStuckForTheNe
         ASSERT_TRUE(WaitUntil([&] { return closedAt >= 0 && !v.SocketConnected; }));
         watcher.stop();
         // Closed with the request of this step unanswered (or its answer on the way).
-        ASSERT_LT(closedAt, TCPComm::ConnectedStep);
+        ASSERT_LT(closedAt, StartupComplete);
         window->Link().PollTick();
         ASSERT_TRUE(RunUntilConnected()) << Snapshot(*window);
         EXPECT_EQ(Snapshot(*window), first);
@@ -316,7 +316,7 @@ TEST(StalledServer, FaderMovesNeitherBlockTheWindowNorQueueWithoutBound) {
     frmMain& window = *panel.window;
     window.activateWindow();
     v.FaderDeviceID[0] = 7;
-    v.StartupStep = TCPComm::ConnectedStep; // no start-up requests ahead of the fader moves
+    v.StartupStep = StartupComplete; // no start-up requests ahead of the fader moves
     window.Link().ConnectToServer();
     ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected && peer != nullptr; }));
 
@@ -516,7 +516,7 @@ TEST(BrokenOffBytes, MegabytesOfThemAreDroppedAndThePollAfterThemIsAnsweredWithi
             } else {
                 LoopbackServer server;
                 ScratchPanel scratch(server.Port());
-                scratch.v.StartupStep = TCPComm::ConnectedStep; // no requests in the way
+                scratch.v.StartupStep = StartupComplete; // no requests in the way
                 scratch.window->Link().ConnectToServer();
                 ASSERT_TRUE(server.WaitForConnection());
                 ASSERT_TRUE(WaitUntil([&] { return scratch.v.SocketConnected; }));

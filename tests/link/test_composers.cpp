@@ -45,7 +45,8 @@ TEST_F(Composers, EachCommandGoesOutByteForByte) {
          "D3 01 01 00 05 07 00 7F 7F 00 0C FF"},
         {"source 16383 has no special case", [&] { link.SendSourceChange(16383, 7); },
          "D3 01 01 00 05 07 00 7E 7F 00 0B FF"},
-        {"opto on", [&] { link.SendOptoChange(16383, 12, 100); }, "FE 64 00 0C 00 7F 7F 6E FF"},
+        {"opto on", [&] { link.SendOptoChange(16383, 12, wire::OptoChange::OptoOn); },
+         "FE 64 00 0C 00 7F 7F 6E FF"},
         {"IFB press", [&] { link.SendSimpleTake(4, 9, 37); }, "FE 25 00 04 00 09 00 32 FF"},
         {"crosspoint assign", [&] { link.SendCrosspointChange(assign, true); },
          "FE 24 18 02 00 01 00 07 00 7F 7F 7F 7F 7F 7F 7F 04 40 00 00 00 48 00 00 08 00 08 00 08 "
@@ -123,8 +124,8 @@ TEST_F(Composers, AFieldOutOfRangeSendsNothingAndIsLogged) {
          "Error Sending Crosspoint Change"},
         {[&] { link.SendSimpleTake(4, 128, 37); }, "Switcher Message Error",
          "Error Sending Simple Take"},
-        {[&] { link.SendOptoChange(16383, -1, 100); }, "Switcher Message Error",
-         "Error Sending Opto Change"},
+        {[&] { link.SendOptoChange(16383, -1, wire::OptoChange::OptoOn); },
+         "Switcher Message Error", "Error Sending Opto Change"},
     };
     std::size_t expectedEntries = 0;
     for (const auto& c : cases) {
