@@ -1,5 +1,7 @@
 #include "ColourButton.h"
 
+#include "Look.h"
+
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -57,7 +59,7 @@ void ColourButton::paintEvent(QPaintEvent*) {
     const QString caption = option.text;
     option.text.clear();
     // Under the frame as well: where the frame is drawn smoothed its pixels blend with it.
-    painter.fillRect(rect(), QColor(RedOf(colour_), GreenOf(colour_), BlueOf(colour_)));
+    painter.fillRect(rect(), ToQColor(colour_));
     painter.drawControl(QStyle::CE_PushButton, option);
     painter.setPen(Qt::black);
     painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);

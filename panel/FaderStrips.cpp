@@ -3,12 +3,12 @@
 
 #include "frmMain.h"
 
+#include "Controls.h"
+#include "Look.h"
 #include "OrlError.h"
 #include "Twips.h"
 #include "Values.h"
 
-#include <QApplication>
-#include <QPalette>
 #include <QSignalBlocker>
 
 #include <cmath>
@@ -35,40 +35,12 @@ constexpr int LowestSentPosition = 225;
 constexpr double InitOffThreshold = -99.9;
 constexpr double MoveOffThreshold = -79.9;
 
-QColor ToQColor(Colour c) {
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
-    frmMain::SetLeftTwips(widget, left);
-}
-
-QFont Font(const QString& family, double points, bool bold) {
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-// Highlight-text colour on the panel's dark blue, for the gain label and source list.
-void PanelColours(QWidget* widget) {
-    QPalette palette = widget->palette();
-    const QColor text = QApplication::palette().color(QPalette::HighlightedText);
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        palette.setColor(role, ToQColor(PanelColour));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, text);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 ColourButton* StripButtonControl(QWidget* parent, const char* name, const QString& caption,
                                  int left, int top, int width, int height, double points) {
     auto* button = new ColourButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     Place(button, left, top, width, height);
-    button->setFont(Font(QStringLiteral("Liberation Serif"), points, false));
+    button->setFont(Font(QStringLiteral("Liberation Serif"), points));
     return button;
 }
 
@@ -88,10 +60,7 @@ void frmMain::CreateStrip(int index) {
     s.frSlider = new QFrame(panel_);
     s.frSlider->setObjectName(QStringLiteral("frSlider"));
     Place(s.frSlider, SingleStripLeft, FrameTop, FrameWidth, FrameHeight);
-    QPalette framePalette = s.frSlider->palette();
-    framePalette.setColor(QPalette::Window, ToQColor(PanelColour));
-    s.frSlider->setPalette(framePalette);
-    s.frSlider->setAutoFillBackground(true);
+    PaintBackground(s.frSlider, PanelColour);
     QWidget* f = s.frSlider;
 
     s.cmbSource = new QComboBox(f);
@@ -103,13 +72,12 @@ void frmMain::CreateStrip(int index) {
     s.cmbSource->setCompleter(nullptr);
     Place(s.cmbSource, 10, 240, 1700, 315);
     s.cmbSource->setFont(Font(QStringLiteral("Liberation Sans"), 8.25, true));
-    PanelColours(s.cmbSource);
+    PaintOnPanel(s.cmbSource);
 
-    s.lblGain = new QLabel(QStringLiteral("Gain (0db)"), f);
-    s.lblGain->setObjectName(QStringLiteral("lblGain"));
-    Place(s.lblGain, 600, 5580, 1080, 255);
+    s.lblGain =
+        MakeLabel(f, QStringLiteral("lblGain"), QStringLiteral("Gain (0db)"), 600, 5580, 1080, 255);
     s.lblGain->setFont(Font(QStringLiteral("Liberation Sans"), 8.25, true));
-    PanelColours(s.lblGain);
+    PaintOnPanel(s.lblGain);
 
     s.sliGain = new QSlider(Qt::Vertical, f);
     s.sliGain->setObjectName(QStringLiteral("sliGain"));
@@ -124,9 +92,8 @@ void frmMain::CreateStrip(int index) {
     s.sliGain->setValue(SliderBottom);
     s.sliGain->setFocusPolicy(Qt::StrongFocus);
 
-    s.cmdZerodb = new QPushButton(QStringLiteral("0db"), f);
-    s.cmdZerodb->setObjectName(QStringLiteral("cmdZerodb"));
-    Place(s.cmdZerodb, 120, 5580, 480, 200);
+    s.cmdZerodb =
+        MakeButton(f, QStringLiteral("cmdZerodb"), QStringLiteral("0db"), 120, 5580, 480, 200);
     s.cmdZerodb->setToolTip(QStringLiteral("Clear Command History"));
 
     s.cmdBtn1 = StripButtonControl(f, "cmdBtn1", QStringLiteral("PGM"), 120, 720, 735, 615, 9.75);
@@ -220,8 +187,8 @@ namespace {
 void PlaceButtonColumn(frmMain& window, QFrame* frBtns, bool display, int lastStripLeft) {
     if (display) {
         frBtns->show();
-        frmMain::SetLeftTwips(frBtns, lastStripLeft + StripSpacing);
-        window.SetWindowWidthTwips(frmMain::LeftTwips(frBtns) + StripWidthAllowance);
+        SetLeftTwips(frBtns, lastStripLeft + StripSpacing);
+        window.SetWindowWidthTwips(LeftTwips(frBtns) + StripWidthAllowance);
     } else {
         frBtns->hide();
     }

@@ -3,6 +3,7 @@
 
 #include "frmMain.h"
 
+#include "Look.h"
 #include "OrlError.h"
 #include "Values.h"
 
@@ -20,10 +21,6 @@ QComboBox* ComboOf(std::vector<FaderStrip>& strips, int index) {
     return strips[static_cast<std::size_t>(index)].cmbSource;
 }
 
-QString Latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 void frmMain::LoadInputCombo(int index) {
@@ -34,7 +31,7 @@ void frmMain::LoadInputCombo(int index) {
         combo->clear();
         combo->addItem(QStringLiteral("Undefined"));
         for (int n = 1; n <= v_.InputCount; ++n)
-            combo->addItem(Latin1(v_.InputNames[n - 1]) + QStringLiteral(" [") +
+            combo->addItem(FromText(v_.InputNames[n - 1]) + QStringLiteral(" [") +
                            QString::fromStdString(FormatDigits(n, 4)) + QStringLiteral("]"));
         // No entry is chosen until UpdateActiveSource says which.
         combo->setCurrentIndex(-1);

@@ -3,12 +3,11 @@
 
 #include "frmMain.h"
 
+#include "Look.h"
 #include "OrlError.h"
 #include "Protocol.h"
 #include "Twips.h"
 #include "Values.h"
-
-#include <QFont>
 
 namespace orl {
 
@@ -52,12 +51,11 @@ bool IsOn(const Table<std::int16_t>& states, std::int16_t channel) {
 } // namespace
 
 void frmMain::CreateUserButtons() {
-    QFont font(QStringLiteral("Liberation Serif"));
-    font.setPointSizeF(9.75);
+    const QFont font = Font(QStringLiteral("Liberation Serif"), 9.75);
     for (int k = 0; k < UserButtonCount; ++k) {
         auto* button = new ColourButton(QStringLiteral("Inactive"), frBtns_);
         button->setObjectName(QStringLiteral("cmdUserButton%1").arg(k));
-        button->setGeometry(ToPixels(420), ToPixels(480 + 1100 * k), ToPixels(860), ToPixels(720));
+        Place(button, 420, 480 + 1100 * k, 860, 720);
         button->setFont(font);
         button->SetBackgroundColour(IdleColour);
         connect(button, &QPushButton::clicked, this, [this, k] { cmdUserButton_Click(k); });
@@ -74,8 +72,7 @@ void frmMain::SetupButtons() {
     try {
         for (int k = 0; k < UserButtonCount; ++k) {
             const std::string& label = ButtonRecord(v_, k).Label;
-            cmdUserButton_[static_cast<std::size_t>(k)]->setText(
-                QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())));
+            cmdUserButton_[static_cast<std::size_t>(k)]->setText(FromText(label));
         }
     } catch (...) {
         log_.WriteErrorLog("Error updating buttons", "Display Error");

@@ -2,11 +2,11 @@
 
 #include "frmAbout.h"
 
-#include "Colours.h"
+#include "Controls.h"
+#include "Look.h"
 #include "Twips.h"
 #include "frmMain.h"
 
-#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
@@ -15,26 +15,6 @@
 
 namespace orl {
 
-namespace {
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                  int width, int height) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    Place(label, left, top, width, height);
-    return label;
-}
-
-QColor ToQColor(Colour c) {
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
-
-} // namespace
-
 frmAbout::frmAbout(Variables& v, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
@@ -42,21 +22,15 @@ frmAbout::frmAbout(Variables& v, QWidget* parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("ORL Server Module Information"));
     setFixedSize(ToPixels(7545), ToPixels(2895));
-    QFont formFont(QStringLiteral("Liberation Sans"));
-    formFont.setPointSizeF(8.25);
-    setFont(formFont);
+    setFont(Font(QStringLiteral("Liberation Sans"), 8.25));
 
-    cmdAboutquit_ = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdAboutquit_->setObjectName(QStringLiteral("cmdAboutquit"));
-    Place(cmdAboutquit_, 4440, 2280, 2865, 495);
+    cmdAboutquit_ = MakeButton(this, QStringLiteral("cmdAboutquit"), QStringLiteral("&Ok"), 4440,
+                               2280, 2865, 495);
 
     // Banner: the program's own name and what it is, never a maker's address.
     lblORLtitle_ = MakeLabel(this, "lblORLtitle", QStringLiteral("ORL Console Soft Panel"), 1200,
                              90, 3810, 240);
-    QFont titleFont(QStringLiteral("Liberation Sans"));
-    titleFont.setPointSizeF(9.75);
-    titleFont.setBold(true);
-    lblORLtitle_->setFont(titleFont);
+    lblORLtitle_->setFont(Font(QStringLiteral("Liberation Sans"), 9.75, true));
     QPalette black = lblORLtitle_->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     lblORLtitle_->setPalette(black);
@@ -96,9 +70,8 @@ frmAbout::frmAbout(Variables& v, QWidget* parent)
     Place(frmVersionInfo_, 4440, 960, 2895, 975);
     lblVersionInfo_ = MakeLabel(frmVersionInfo_, "lblVersionInfo", QString(), 120, 360, 2655, 495);
 
-    cmdClear_ = new QPushButton(QStringLiteral("Clear"), this);
-    cmdClear_->setObjectName(QStringLiteral("cmdClear"));
-    Place(cmdClear_, 6360, 360, 735, 255);
+    cmdClear_ =
+        MakeButton(this, QStringLiteral("cmdClear"), QStringLiteral("Clear"), 6360, 360, 735, 255);
 
     QWidget::setTabOrder(cmdAboutquit_, cmdClear_);
     cmdAboutquit_->setFocus();

@@ -5,6 +5,7 @@
 
 #include "Configuration.h"
 #include "DeviceListing.h"
+#include "Look.h"
 #include "OrlError.h"
 #include "Twips.h"
 
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPalette>
 #include <QWindow>
 
 #include <algorithm>
@@ -33,12 +33,6 @@ constexpr int PollInterval = 1000;
 constexpr int KeyEnd = 35;
 constexpr int KeyHome = 36;
 constexpr int EnterKey = 13;
-
-constexpr const char* TwipsLeftProperty = "orlLeftTwips";
-
-QColor ToQColor(Colour c) {
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
 
 // The code the key-release handler works with: 36 Home, 35 End, the character code of
 // plain keys, 0 for anything else.
@@ -65,20 +59,14 @@ frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
 
     panel_ = new QWidget(this);
     panel_->setObjectName(QStringLiteral("panel"));
-    QPalette panelPalette = panel_->palette();
-    panelPalette.setColor(QPalette::Window, ToQColor(PanelColour));
-    panel_->setPalette(panelPalette);
-    panel_->setAutoFillBackground(true);
+    PaintBackground(panel_, PanelColour);
     panel_->setFixedHeight(ToPixels(ClientHeight)); // the height never changes
     setCentralWidget(panel_);
 
     frBtns_ = new QFrame(panel_);
     frBtns_->setObjectName(QStringLiteral("frBtns"));
-    frBtns_->setPalette(panelPalette);
-    frBtns_->setAutoFillBackground(true);
-    frBtns_->setGeometry(ToPixels(ButtonFrameLeft), ToPixels(FrameTop), ToPixels(FrameWidth),
-                         ToPixels(FrameHeight));
-    SetLeftTwips(frBtns_, ButtonFrameLeft);
+    PaintBackground(frBtns_, PanelColour);
+    Place(frBtns_, ButtonFrameLeft, FrameTop, FrameWidth, FrameHeight);
     frBtns_->hide();
 
     CreateStrip(0);
@@ -196,8 +184,7 @@ void frmMain::ShowUnreadConfiguration(const CurrentError& error) {
     if (!item.empty()) {
         const std::string shown =
             item.size() > ShownLength ? item.substr(0, ShownLength) + "..." : item;
-        text += QStringLiteral("\nLine: ") +
-                QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
+        text += QStringLiteral("\nLine: ") + FromText(shown);
     }
     text += QStringLiteral("\nError # %1 - %2")
                 .arg(error.number)
@@ -277,7 +264,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 // ---- What the link asks of the window ---------------------------------------------------
 
 void frmMain::SetCaption(const std::string& caption) {
-    setWindowTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+    setWindowTitle(FromText(caption));
 }
 
 void frmMain::EnablePollTimer(bool enabled) {
@@ -338,18 +325,6 @@ int frmMain::WindowWidthTwips() const {
 void frmMain::SetWindowWidthTwips(int twips) {
     windowWidthTwips_ = twips;
     resize(ToPixels(twips), height());
-}
-
-int frmMain::LeftTwips(const QWidget* widget) {
-    const QVariant stored = widget->property(TwipsLeftProperty);
-    if (stored.isValid() && ToPixels(stored.toInt()) == widget->x())
-        return stored.toInt();
-    return ToTwips(widget->x());
-}
-
-void frmMain::SetLeftTwips(QWidget* widget, int twips) {
-    widget->move(ToPixels(twips), widget->y());
-    widget->setProperty(TwipsLeftProperty, twips);
 }
 
 // ---- Keyboard routing of the strip controls ---------------------------------------------

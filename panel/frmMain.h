@@ -124,10 +124,6 @@ public:
     QTimer& DecodeTimer() { return tmrDecode_; }
     int WindowWidthTwips() const;
     void SetWindowWidthTwips(int twips);
-    // A control's left edge in twips: the exact figure it was placed at, as long as its
-    // pixel position has not been changed otherwise since.
-    static int LeftTwips(const QWidget* widget);
-    static void SetLeftTwips(QWidget* widget, int twips);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,9 +1,10 @@
 #include "frmConfigureButtons.h"
 
-#include "../panel/Twips.h"
+#include "Controls.h"
+#include "Look.h"
 #include "OrlError.h"
+#include "Twips.h"
 #include "Values.h"
-#include "frmSetup.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -17,8 +18,6 @@
 
 namespace orl {
 
-using namespace dialog_look;
-
 namespace {
 
 const char* const FailureMessage = "Error Configuring Buttons";
@@ -28,27 +27,6 @@ UserButtonRecord& ButtonAt(Variables& v, long long button) {
     if (button < 0 || button >= static_cast<long long>(v.UserButtons.size()))
         ThrowSubscript();
     return v.UserButtons[static_cast<std::size_t>(button)];
-}
-
-QString Indexed(const char* name, int index) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                  int width, int height) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    Place(label, left, top, width, height);
-    return label;
-}
-
-QLineEdit* MakeTextBox(QWidget* parent, const QString& name, const QString& text, int left, int top,
-                       int width, int height) {
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(name);
-    PaintTextBox(box);
-    Place(box, left, top, width, height);
-    return box;
 }
 
 // An editable list whose typed text stays as typed: no completion to an entry (which
@@ -64,7 +42,7 @@ QComboBox* MakeTypeList(QWidget* parent, const QString& name, int left, int top)
     list->setObjectName(name);
     MakeTypedTextPlain(list);
     QPalette palette = list->palette();
-    const QColor colour(DialogRed, DialogGreen, DialogBlue);
+    const QColor colour = ToQColor(DialogColour);
     palette.setColor(QPalette::Base, colour);
     palette.setColor(QPalette::Button, colour);
     list->setPalette(palette);
@@ -72,29 +50,20 @@ QComboBox* MakeTypeList(QWidget* parent, const QString& name, int left, int top)
     return list;
 }
 
-// A copy of row 0's `model` (size, left, colours, font) one row below `above`.
+// A copy of row 0's `model` one row below `above`, shown.
 template <typename Widget>
-Widget* CopyBelow(QWidget* parent, const Widget* model, const Widget* above, const char* name,
-                  int row) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(Indexed(name, row));
-    widget->setPalette(model->palette());
-    widget->setFont(model->font());
-    const QRect size = TwipsGeometry(model);
-    Place(widget, size.left(), TwipsGeometry(above).top() + frmConfigureButtons::RowSpacing,
-          size.width(), size.height());
+Widget* CopyRowBelow(QWidget* parent, const Widget* model, const Widget* above, const char* name,
+                     int row) {
+    Widget* widget =
+        CopyBelow(parent, model, above, Indexed(name, row), frmConfigureButtons::RowSpacing);
     widget->show();
     return widget;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* toolTip,
-                        int left) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
+QPushButton* MakeOkCancelButton(QWidget* parent, const char* name, const char* caption,
+                                const char* toolTip, int left) {
+    QPushButton* button = MakeCommandButton(parent, name, caption, left, 5520, 1215, 372);
     button->setToolTip(QString::fromLatin1(toolTip));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    Place(button, left, 5520, 1215, 372);
     return button;
 }
 
@@ -114,8 +83,9 @@ frmConfigureButtons::frmConfigureButtons(Variables& v, ErrorLog& log, QWidget* p
 
 // Focusable controls are created in their tab order; rows 1 to 7 follow at the end.
 void frmConfigureButtons::BuildControls() {
-    cmdOk_ = MakeButton(this, "cmdOk", "&Ok", "Accept current settings", 4590);
-    cmdCancel_ = MakeButton(this, "cmdCancel", "&Cancel", "Abort any changes and exit", 2400);
+    cmdOk_ = MakeOkCancelButton(this, "cmdOk", "&Ok", "Accept current settings", 4590);
+    cmdCancel_ =
+        MakeOkCancelButton(this, "cmdCancel", "&Cancel", "Abort any changes and exit", 2400);
     MakeLabel(this, QStringLiteral("lblBtn"), QStringLiteral("Button"), 120, 360, 750, 255);
     MakeLabel(this, QStringLiteral("LblType"), QStringLiteral("Type"), 1000, 360, 855, 255);
     MakeLabel(this, QStringLiteral("lblChan1"), QStringLiteral("Control "), 5800, 360, 855, 255);
@@ -154,15 +124,15 @@ void frmConfigureButtons::Form_Load() {
         for (int i = 1; i < RowCount; ++i) {
             const ButtonRow& above = rows_[i - 1];
             ButtonRow& row = rows_[i];
-            row.lblButton = CopyBelow(this, model.lblButton, above.lblButton, "lblButton", i);
+            row.lblButton = CopyRowBelow(this, model.lblButton, above.lblButton, "lblButton", i);
             row.lblButton->setText(QStringLiteral("Button %1").arg(i + 1));
-            row.cmbType = CopyBelow(this, model.cmbType, above.cmbType, "cmbType", i);
+            row.cmbType = CopyRowBelow(this, model.cmbType, above.cmbType, "cmbType", i);
             MakeTypedTextPlain(row.cmbType);
-            row.txtLabel = CopyBelow(this, model.txtLabel, above.txtLabel, "txtLabel", i);
+            row.txtLabel = CopyRowBelow(this, model.txtLabel, above.txtLabel, "txtLabel", i);
             row.txtChannel1 =
-                CopyBelow(this, model.txtChannel1, above.txtChannel1, "txtChannel1", i);
+                CopyRowBelow(this, model.txtChannel1, above.txtChannel1, "txtChannel1", i);
             row.txtChannel2 =
-                CopyBelow(this, model.txtChannel2, above.txtChannel2, "txtChannel2", i);
+                CopyRowBelow(this, model.txtChannel2, above.txtChannel2, "txtChannel2", i);
             ConnectRow(i);
         }
         for (int i = 0; i < RowCount; ++i) {

@@ -1,9 +1,11 @@
 #include "frmSetup.h"
 
-#include "../panel/Twips.h"
 #include "Configuration.h"
+#include "Controls.h"
 #include "IPAddressText.h"
+#include "Look.h"
 #include "OrlError.h"
+#include "Twips.h"
 #include "Values.h"
 #include "frmConfigureButtons.h"
 
@@ -11,77 +13,17 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QFont>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVariant>
 
 #include <optional>
 
 namespace orl {
-
-namespace dialog_look {
-
-namespace {
-const char* const TwipsProperty = "orlTwips";
-}
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setProperty(TwipsProperty, QRect(left, top, width, height));
-    widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
-}
-
-void MoveTop(QWidget* widget, int top) {
-    const QRect twips = TwipsGeometry(widget);
-    Place(widget, twips.left(), top, twips.width(), twips.height());
-}
-
-QRect TwipsGeometry(const QWidget* widget) {
-    return widget->property(TwipsProperty).toRect();
-}
-
-void PaintDialog(QWidget* dialog) {
-    QPalette palette = dialog->palette();
-    palette.setColor(QPalette::Window, QColor(DialogRed, DialogGreen, DialogBlue));
-    dialog->setPalette(palette);
-    dialog->setAutoFillBackground(true);
-    // The layout was sized for the small sans-serif desktop font of its time; the
-    // metric-compatible face keeps every caption inside its control.
-    dialog->setFont(QFont(QStringLiteral("Liberation Sans"), 8));
-}
-
-void PaintTextBox(QWidget* textBox) {
-    QPalette palette = textBox->palette();
-    palette.setColor(QPalette::Base, QColor(TextBackRed, TextBackGreen, TextBackBlue));
-    palette.setColor(QPalette::Text, QColor(TextRed, TextGreen, TextBlue));
-    textBox->setPalette(palette);
-}
-
-bool PressFocusedButton(QWidget* dialog, QKeyEvent* event) {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
-        return false;
-    if (auto* button = qobject_cast<QPushButton*>(dialog->focusWidget()))
-        button->click();
-    return true;
-}
-
-std::string ToText(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
-QString FromText(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace dialog_look
-
-using namespace dialog_look;
 
 namespace {
 
@@ -104,59 +46,6 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* title, con
 
 QString Decimal(long long value) {
     return QString::number(value);
-}
-
-QString Indexed(const char* name, int index) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int left, int top,
-                  int width, int height) {
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    Place(label, left, top, width, height);
-    return label;
-}
-
-QLineEdit* MakeTextBox(QWidget* parent, const QString& name, const char* text, int left, int top,
-                       int width, int height) {
-    auto* box = new QLineEdit(QString::fromLatin1(text), parent);
-    box->setObjectName(name);
-    PaintTextBox(box);
-    Place(box, left, top, width, height);
-    return box;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
-                        int width, int height) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    // Enter in a text box must not press a button (the count field acts on it).
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    Place(button, left, top, width, height);
-    return button;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, int left, int top,
-                        int width, int height) {
-    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-    box->setObjectName(QString::fromLatin1(name));
-    Place(box, left, top, width, height);
-    return box;
-}
-
-// A copy of `model` (size, left, colours, font) `SetSpacing` twips below `above`.
-template <typename Widget>
-Widget* CopyBelow(QWidget* parent, const Widget* model, const Widget* above, const QString& name) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(name);
-    widget->setPalette(model->palette());
-    widget->setFont(model->font());
-    const QRect size = TwipsGeometry(model);
-    const QRect place = TwipsGeometry(above);
-    Place(widget, place.left(), place.top() + SetSpacing, size.width(), size.height());
-    return widget;
 }
 
 // Removed members are hidden at once and deleted later: the count field acts when it
@@ -197,9 +86,9 @@ void frmSetup::BuildControls() {
     txtIPAddr_ = MakeTextBox(this, QStringLiteral("txtIPAddr"), "127.0.0.1", 1320, 240, 1575, 375);
     lblIPPort_ = MakeLabel(this, "lblIPPort", "IP Port", 120, 960, 975, 255);
     lblIpAddr_ = MakeLabel(this, "lblIpAddr", "IP Address", 120, 320, 975, 255);
-    cmdCancel_ = MakeButton(this, "cmdCancel", "&Cancel", 2160, 5160, 1215, 372);
+    cmdCancel_ = MakeCommandButton(this, "cmdCancel", "&Cancel", 2160, 5160, 1215, 372);
     cmdCancel_->setToolTip(QStringLiteral("Abort any changes and exit"));
-    cmdOk_ = MakeButton(this, "cmdOk", "&Ok", 3600, 5160, 1215, 372);
+    cmdOk_ = MakeCommandButton(this, "cmdOk", "&Ok", 3600, 5160, 1215, 372);
     cmdOk_->setToolTip(QStringLiteral("Accept current settings"));
     chkStayOnTop_ =
         MakeCheckBox(this, "chkStayOnTop", "Keep Control Panel On Top", 120, 4320, 2535, 255);
@@ -221,22 +110,21 @@ void frmSetup::BuildControls() {
     lblConsole_ = MakeLabel(this, "lblConsole", "Console #", 120, 3120, 1335, 255);
     ChannelLabelSet& set0 = sets_[0];
     set0.txtChan = MakeTextBox(this, Indexed("txtChan", 0), "", 1920, 3720, 1500, 375);
-    set0.lblChan = MakeLabel(this, "", "Device ID 1", 120, 3740, 1400, 255);
-    set0.lblChan->setObjectName(Indexed("lblChan", 0));
+    set0.lblChan = MakeLabel(this, Indexed("lblChan", 0), "Device ID 1", 120, 3740, 1400, 255);
     txtProgram_ = MakeTextBox(this, QStringLiteral("txtProgram"), "Text1", 4920, 240, 1500, 375);
     lblProgram_ = MakeLabel(this, "lblProgram", "Program Bus", 3240, 320, 1335, 255);
     chkEnableSourceSelect_ =
         MakeCheckBox(this, "chkEnableSourceSelect", "Enable Source Select", 120, 4680, 2535, 255);
     set0.txtSource = MakeTextBox(this, Indexed("txtSource", 0), "", 4920, 3720, 1500, 375);
-    set0.lblSource = MakeLabel(this, "", "Source", 4200, 3740, 800, 255);
-    set0.lblSource->setObjectName(Indexed("lblSource", 0));
+    set0.lblSource = MakeLabel(this, Indexed("lblSource", 0), "Source", 4200, 3740, 800, 255);
     txtOffLine_ = MakeTextBox(this, QStringLiteral("txtOffLine"), "Text1", 4920, 840, 1500, 375);
     lblOffLine_ = MakeLabel(this, "lblOffLine", "Off Line Bus", 3240, 940, 1335, 255);
     txtCue_ = MakeTextBox(this, QStringLiteral("txtCue"), "Text1", 4920, 1440, 1500, 375);
     lblCue_ = MakeLabel(this, "lblCue", "Cue Bus", 3240, 1560, 1335, 255);
     txtIFB_ = MakeTextBox(this, QStringLiteral("txtIFB"), "Text1", 4920, 2040, 1500, 375);
     lblIFB_ = MakeLabel(this, "lblIFB", "IFB Source", 3240, 2140, 1335, 255);
-    cmdProgBtns_ = MakeButton(this, "cmdProgBtns", "Configure Buttons", 4560, 3120, 1695, 375);
+    cmdProgBtns_ =
+        MakeCommandButton(this, "cmdProgBtns", "Configure Buttons", 4560, 3120, 1695, 375);
     chkDisplayBtns_ =
         MakeCheckBox(this, "chkDisplayBtns", "Display Button Panel", 4440, 2640, 1935, 255);
 
@@ -306,17 +194,19 @@ void frmSetup::LoadChannelLabels(std::int16_t newCount) {
             const ChannelLabelSet& model = sets_[0];
             const ChannelLabelSet& above = sets_[i - 1];
             ChannelLabelSet& set = sets_[i];
-            set.txtChan = CopyBelow(this, model.txtChan, above.txtChan, Indexed("txtChan", i));
+            set.txtChan =
+                CopyBelow(this, model.txtChan, above.txtChan, Indexed("txtChan", i), SetSpacing);
             set.txtChan->setText(Decimal(i));
             set.txtChan->show();
-            set.lblChan = CopyBelow(this, model.lblChan, above.lblChan, Indexed("lblChan", i));
+            set.lblChan =
+                CopyBelow(this, model.lblChan, above.lblChan, Indexed("lblChan", i), SetSpacing);
             set.lblChan->setText(QStringLiteral("Device ID %1").arg(i + 1));
             set.lblChan->show();
-            set.txtSource =
-                CopyBelow(this, model.txtSource, above.txtSource, Indexed("txtSource", i));
+            set.txtSource = CopyBelow(this, model.txtSource, above.txtSource,
+                                      Indexed("txtSource", i), SetSpacing);
             set.txtSource->setText(Decimal(i));
-            set.lblSource =
-                CopyBelow(this, model.lblSource, above.lblSource, Indexed("lblSource", i));
+            set.lblSource = CopyBelow(this, model.lblSource, above.lblSource,
+                                      Indexed("lblSource", i), SetSpacing);
             set.lblSource->setText(model.lblSource->text());
             labelSetCount_ = static_cast<std::int16_t>(i + 1);
         }

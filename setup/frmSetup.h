@@ -9,7 +9,6 @@
 #include "Variables.h"
 
 #include <QDialog>
-#include <QRect>
 
 #include <array>
 #include <cstdint>
@@ -24,32 +23,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace orl {
-
-// The look both setup dialogs share: positions in twips, the dialog colour and the
-// colours of the text boxes.
-namespace dialog_look {
-
-inline constexpr int DialogRed = 129, DialogGreen = 191, DialogBlue = 255;
-inline constexpr int TextBackRed = 223, TextBackGreen = 213, TextBackBlue = 200;
-inline constexpr int TextRed = 117, TextGreen = 95, TextBlue = 68;
-
-// Places `widget` at a position given in twips and remembers the twips, so that the
-// layout can be read back without the rounding of the pixel grid.
-void Place(QWidget* widget, int left, int top, int width, int height);
-void MoveTop(QWidget* widget, int top);
-// The twips last given to Place/MoveTop (a null rectangle for a widget never placed).
-QRect TwipsGeometry(const QWidget* widget);
-// Background and font of the dialog and of the labels, check boxes and option buttons on it.
-void PaintDialog(QWidget* dialog);
-void PaintTextBox(QWidget* textBox);
-// Enter on a focused command button presses it, as the Windows desktop does; Enter
-// anywhere else presses nothing. True when the key was taken.
-bool PressFocusedButton(QWidget* dialog, QKeyEvent* event);
-// Latin-1 both ways: what the operator types is stored as 8-bit text.
-std::string ToText(const QString& text);
-QString FromText(const std::string& text);
-
-} // namespace dialog_look
 
 class frmSetup : public QDialog {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // label, and what the slider and "0db" send, seen by a loopback server.
 #include "OperatorInput.h"
 #include "PanelTestFixture.h"
+#include "Twips.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -66,7 +67,7 @@ TEST_F(FaderStrips, StripsAndWindowFollowTheFaderCount) {
         window = std::make_unique<frmMain>(v, log);
         v.DisplayButtonPanel = c.column;
         ASSERT_EQ(window->StripCount(), 1);
-        EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 240);
+        EXPECT_EQ(LeftTwips(window->Strip(0).frSlider), 240);
 
         SetFaderCount(3);
         window->LoadFaders();
@@ -74,23 +75,23 @@ TEST_F(FaderStrips, StripsAndWindowFollowTheFaderCount) {
         EXPECT_EQ(v.LoadedFaderCount, 3);
         const int lefts[] = {120, 1840, 3560};
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(frmMain::LeftTwips(window->Strip(i).frSlider), lefts[i]) << "strip " << i;
+            EXPECT_EQ(LeftTwips(window->Strip(i).frSlider), lefts[i]) << "strip " << i;
             EXPECT_EQ(window->Strip(i).frSlider->y(), window->Strip(0).frSlider->y());
         }
         EXPECT_EQ(window->WindowWidthTwips(), c.widthThree);
         EXPECT_EQ(window->ButtonFrame()->isVisibleTo(window.get()), c.column);
         if (c.column) {
-            EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), c.columnLeftThree);
+            EXPECT_EQ(LeftTwips(window->ButtonFrame()), c.columnLeftThree);
         }
 
         SetFaderCount(1);
         window->UnloadFaders();
         ASSERT_EQ(window->StripCount(), 1);
         EXPECT_EQ(v.LoadedFaderCount, 1);
-        EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 240);
+        EXPECT_EQ(LeftTwips(window->Strip(0).frSlider), 240);
         EXPECT_EQ(window->WindowWidthTwips(), c.widthOne);
         if (c.column) {
-            EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), c.columnLeftOne);
+            EXPECT_EQ(LeftTwips(window->ButtonFrame()), c.columnLeftOne);
         }
     }
 

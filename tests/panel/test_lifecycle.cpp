@@ -2,6 +2,7 @@
 // the setup menu, exit and unload, and failures that must not end the program.
 #include "Configuration.h"
 #include "LoopbackServer.h"
+#include "Twips.h"
 #include "frmMain.h"
 
 #include <QAction>
@@ -144,8 +145,8 @@ TEST_F(Lifecycle, StartWithConfigurationLaysOutTheWindowAndConnects) {
     EXPECT_TRUE(closer.seen.empty());
     EXPECT_EQ(openerCalls, 0);
     ASSERT_EQ(window->StripCount(), 3);
-    EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 120);
-    EXPECT_EQ(frmMain::LeftTwips(window->Strip(2).frSlider), 3560);
+    EXPECT_EQ(LeftTwips(window->Strip(0).frSlider), 120);
+    EXPECT_EQ(LeftTwips(window->Strip(2).frSlider), 3560);
     EXPECT_EQ(window->WindowWidthTwips(), 7200);
     EXPECT_TRUE(window->ButtonFrame()->isVisibleTo(window.get()));
     EXPECT_EQ(window->UserButton(0)->text(), "Mics");
@@ -169,8 +170,8 @@ TEST_F(Lifecycle, OneFaderConfigurationKeepsTheStripAndFollowsTheColumnAndLayer)
                         "Fader Count=1", "Stay On Top=Yes", "Display Button Panel=Yes"});
     Load();
     ASSERT_EQ(window->StripCount(), 1);
-    EXPECT_EQ(frmMain::LeftTwips(window->Strip(0).frSlider), 240);
-    EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), 1960);
+    EXPECT_EQ(LeftTwips(window->Strip(0).frSlider), 240);
+    EXPECT_EQ(LeftTwips(window->ButtonFrame()), 1960);
     EXPECT_EQ(window->WindowWidthTwips(), 3880);
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
@@ -320,7 +321,7 @@ TEST_F(Lifecycle, SetupMenuReappliesTheStateToTheWindow) {
     // The column comes back at the last strip's left + 1720 whether or not the count changed.
     onSetup = [&] { v.DisplayButtonPanel = true; };
     Menu("mnuSetup")->trigger();
-    EXPECT_EQ(frmMain::LeftTwips(window->ButtonFrame()), 1840 + 1720);
+    EXPECT_EQ(LeftTwips(window->ButtonFrame()), 1840 + 1720);
     EXPECT_EQ(window->WindowWidthTwips(), 1840 + 1720 + 1920);
 }
 

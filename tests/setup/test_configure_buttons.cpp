@@ -3,6 +3,7 @@
 
 #include "ErrorLog.h"
 #include "OperatorInput.h"
+#include "Twips.h"
 #include "Variables.h"
 #include "frmConfigureButtons.h"
 #include "frmSetup.h"
@@ -21,7 +22,7 @@
 #include <sstream>
 
 using namespace orl;
-using orl::dialog_look::TwipsGeometry;
+using orl::TwipsGeometry;
 using namespace orl::test;
 
 namespace {

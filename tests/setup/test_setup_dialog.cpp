@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "OperatorInput.h"
 #include "TCPComm.h"
+#include "Twips.h"
 #include "Variables.h"
 #include "frmConfigureButtons.h"
 #include "frmSetup.h"
@@ -27,7 +28,7 @@
 #include <sstream>
 
 using namespace orl;
-using orl::dialog_look::TwipsGeometry;
+using orl::TwipsGeometry;
 
 namespace {
 
