@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
                                                options.folder, ORL_INSTALL_BINDIR));
 
     orl::Variables state;
-    orl::ErrorLog log(state.AppPath);
+    orl::ErrorLog log(state);
     orl::frmMain window(state, log);
     window.SetSetupDialogOpener([&](QWidget* parent) {
         orl::frmSetup dialog(state, log, window.Link(), window, parent);

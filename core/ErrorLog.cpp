@@ -2,6 +2,7 @@
 
 #include "OrlError.h"
 #include "Values.h"
+#include "Variables.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,8 +43,7 @@ bool AppendWhole(int fd, const std::string& text) {
 
 } // namespace
 
-ErrorLog::ErrorLog(const std::string& appPath, Clock clock)
-    : appPath_(appPath), clock_(std::move(clock)) {}
+ErrorLog::ErrorLog(const Variables& state, Clock clock) : state_(state), clock_(std::move(clock)) {}
 
 std::tm ErrorLog::LocalNow() {
     const std::time_t now = std::time(nullptr);
@@ -67,7 +67,7 @@ std::string ErrorLog::SetAsideName(const std::tm& when) {
 }
 
 std::string ErrorLog::LogPath() const {
-    return appPath_ + "Errorlog.txt";
+    return state_.AppPath + "Errorlog.txt";
 }
 
 void ErrorLog::ReportError(std::string_view message, std::string_view title) {
@@ -109,7 +109,7 @@ void ErrorLog::WriteLine(const std::string& line) {
         fs::file_size(path, ec) >= static_cast<std::uintmax_t>(SetAsideSize) && !ec) {
         // Renaming needs no space, so a full disk cannot leave a half copy behind; a log
         // that cannot be set aside takes the entry as it is.
-        fs::rename(path, appPath_ + SetAsideName(clock_()), ec);
+        fs::rename(path, state_.AppPath + SetAsideName(clock_()), ec);
     }
     if (!fs::exists(path, ec))
         CreateErrorLog();

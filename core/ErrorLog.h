@@ -11,13 +11,18 @@
 
 namespace orl {
 
+struct Variables;
+
 class ErrorLog {
 public:
     using Clock = std::function<std::tm()>;
     static constexpr long long SetAsideSize = 1024000;
 
-    // `appPath` is read at each write (it is the panel state's AppPath, set at load).
-    explicit ErrorLog(const std::string& appPath, Clock clock = LocalNow);
+    // The log lives in the state's AppPath, read at each write: the window that owns the
+    // log sets the folder at load, after the log was made. Only a state that outlives the
+    // log will do, so a temporary one is refused.
+    explicit ErrorLog(const Variables& state, Clock clock = LocalNow);
+    ErrorLog(const Variables&& state, Clock clock = LocalNow) = delete;
 
     // Appends ": Error # <number> - <description>" of the failure being handled (call
     // it inside a catch block) to the message and writes the line.
@@ -35,7 +40,7 @@ public:
 
 private:
     void WriteLine(const std::string& line);
-    const std::string& appPath_;
+    const Variables& state_;
     Clock clock_;
     bool writing_ = false;
     bool reportingFailure_ = false; // a log that cannot be written must not report itself forever

@@ -23,7 +23,7 @@ void DrainChannelReports(benchmark::State& state) {
     orl::ProgramSetup(v, std::filesystem::temp_directory_path().string());
     v.ConsoleNumber = 2;
     v.FaderSource[0] = 5;
-    orl::ErrorLog log(v.AppPath);
+    orl::ErrorLog log(v);
     orl::test::FakeWindow window;
     orl::test::FakeSocket socket;
     orl::TCPComm link(v, log, socket, window);

@@ -17,7 +17,9 @@
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
+#include "TempFolder.h"
 #include "Trace.h"
+#include "WaitUntil.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -28,7 +30,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <unistd.h>
@@ -49,15 +50,9 @@ using orl::test::ScratchPanel;
 
 namespace {
 
+// Checks often, so that a figure is not rounded up to the next slice of the event loop.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return test::WaitUntil(done, timeoutMs, 5);
 }
 
 // Waits without spinning, so that the driver does not take a processor from what it measures.
@@ -154,7 +149,7 @@ Row BurstRow() {
     if (!sim.server.Listen(0, error))
         Fail("no simulator for the burst: " + error);
     ScratchPanel panel(sim.server.Port());
-    if (!panel.dir.isValid())
+    if (!panel.dir.Made())
         Fail("no scratch folder for the burst");
     Variables& v = panel.v;
     frmMain& window = *panel.window;
@@ -303,14 +298,14 @@ private:
 class ProgramFolder {
 public:
     ProgramFolder(const QString& console, int port, int faders) {
-        if (!dir_.isValid())
+        if (!dir_.Made())
             Fail("no scratch folder");
-        program_ = dir_.filePath("orl-console");
+        program_ = QString::fromStdString((dir_.Path() / "orl-console").string());
         if (!QFile::copy(console, program_))
             Fail("cannot copy " + console.toStdString());
         QFile::setPermissions(program_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         Variables v;
-        ProgramSetup(v, dir_.path().toStdString());
+        ProgramSetup(v, dir_.Path().string());
         v.IPAddress = "127.0.0.1";
         v.IPPort = port;
         v.FaderCount = static_cast<std::int16_t>(faders);
@@ -320,15 +315,15 @@ public:
             v.FaderDeviceID[i] = static_cast<std::int16_t>(i + 1);
             v.FaderSource[i] = static_cast<std::int16_t>(i + 1);
         }
-        ErrorLog log(v.AppPath);
+        ErrorLog log(v);
         if (!WriteConfiguration(v, log))
             Fail("cannot write the scratch configuration");
     }
     QString Program() const { return program_; }
-    QString Folder() const { return dir_.path(); }
+    QString Folder() const { return QString::fromStdString(dir_.Path().string()); }
 
 private:
-    QTemporaryDir dir_;
+    test::TempFolder dir_{"orl-bench"};
     QString program_;
 };
 

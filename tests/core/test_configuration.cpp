@@ -72,7 +72,7 @@ TEST_F(ConfigurationFile, AFileTheProgramWroteReadsBackToTheSameState) {
     v.Password = "s\xE9"
                  "cret!";
 
-    ErrorLog log(v.AppPath);
+    ErrorLog log(v);
     ASSERT_TRUE(WriteConfiguration(v, log));
     Variables r;
     ProgramSetup(r, folder.Path().string());
@@ -130,7 +130,7 @@ TEST_F(ConfigurationFile, WritesTheExactLinesOfAKnownState) {
     v.UserButtons[2] = {1100, "A,B", 4, 5, 0, 0};
     v.UserName = "ops";
     v.Password = "abc";
-    ErrorLog log(v.AppPath);
+    ErrorLog log(v);
     ASSERT_TRUE(WriteConfiguration(v, log));
     std::string expected =
         "[CONFIGURATION]\r\nSETUP\r\nIP Address=10.0.0.5\r\nIP Port=1250\r\nCONFIG\r\n"
@@ -335,7 +335,7 @@ TEST_F(ConfigurationFile, AFailureStopsTheReadingWithTheEarlierFieldsApplied) {
 
 TEST_F(ConfigurationFile, AFailedWriteIsReportedAndKeepsThePreviousFile) {
     const std::string previous = "[CONFIGURATION]\r\nIP Port=4242\r\n\xE9\r\n";
-    ErrorLog log(v.AppPath);
+    ErrorLog log(v);
     const auto logText = [&] { return Contents(log.LogPath()); };
 
     // The temporary file cannot be created.
@@ -363,7 +363,7 @@ TEST_F(ConfigurationFile, AFolderThatIsAFileFailsWithoutThrowing) {
     std::ofstream(file) << "x";
     Variables w;
     ProgramSetup(w, file.string());
-    ErrorLog log(v.AppPath); // the log itself stays writable in the real folder
+    ErrorLog log(v); // the log itself stays writable in the real folder
     EXPECT_FALSE(WriteConfiguration(w, log));
     EXPECT_NE(Contents(log.LogPath()).find("Error Writing ini File"), std::string::npos);
     EXPECT_FALSE(ReadConfiguration(w));

@@ -1,5 +1,7 @@
 #include "ErrorLog.h"
 #include "OrlError.h"
+#include "TempFolder.h"
+#include "Variables.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +12,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace orl;
@@ -54,16 +55,9 @@ std::vector<std::string> Lines(const fs::path& path) {
 
 class ErrorLogTest : public ::testing::Test {
 protected:
-    ErrorLogTest() {
-        std::string pattern = (fs::temp_directory_path() / "orl-log-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        folder = pattern;
-        appPath = folder.string() + "/";
-    }
-    ~ErrorLogTest() override {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
+    void SetUp() override {
+        ASSERT_TRUE(scratch.Made());
+        ProgramSetup(state, folder.string());
     }
     fs::path LogFile() const { return folder / "Errorlog.txt"; }
     // A log of exactly `size` bytes: header, then filler lines.
@@ -76,10 +70,11 @@ protected:
         ASSERT_EQ(fs::file_size(LogFile()), size);
     }
 
-    fs::path folder;
-    std::string appPath;
+    test::TempFolder scratch{"orl-log"};
+    const fs::path& folder = scratch.Path();
+    Variables state;
     std::tm now = At(2026, 12, 7, 16, 5);
-    ErrorLog log{appPath, [this] { return now; }};
+    ErrorLog log{state, [this] { return now; }};
 };
 
 } // namespace
@@ -171,7 +166,7 @@ TEST_F(ErrorLogTest, ALogDeletedBetweenEntriesIsCreatedAgain) {
 
 TEST_F(ErrorLogTest, ALogThatCannotBeWrittenIsDroppedWithoutRecursion) {
     std::ofstream(folder / "afile") << "a regular file, not a folder";
-    appPath = (folder / "afile").string() + "/";
+    state.AppPath = (folder / "afile").string() + "/";
     log.WriteErrorLog("lost", "Title");
     try {
         throw OrlError(6, "Overflow");
@@ -181,11 +176,28 @@ TEST_F(ErrorLogTest, ALogThatCannotBeWrittenIsDroppedWithoutRecursion) {
     EXPECT_FALSE(fs::exists(LogFile()));
 
     // Once the folder is usable again, logging works as before.
-    appPath = folder.string() + "/";
+    state.AppPath = folder.string() + "/";
     log.WriteErrorLog("kept", "Title");
     const auto lines = Lines(LogFile());
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[11].substr(60), "kept");
+}
+
+// The program makes its log before the window loads and sets the folder, so the log reads
+// the folder from the panel state at each entry; a temporary it would outlive is refused.
+TEST(ErrorLogFolder, FollowsTheStateItWasMadeWithAndTakesNoTemporary) {
+    static_assert(!std::is_constructible_v<ErrorLog, std::string>);
+    static_assert(!std::is_constructible_v<ErrorLog, const char*>);
+    static_assert(!std::is_constructible_v<ErrorLog, Variables>);
+    static_assert(std::is_constructible_v<ErrorLog, Variables&>);
+    test::TempFolder folder("orl-log-state");
+    ASSERT_TRUE(folder.Made());
+    Variables state;
+    ErrorLog log(state);
+    ProgramSetup(state, folder.Path().string());
+    log.WriteErrorLog("after load", "Program Error");
+    ASSERT_TRUE(fs::exists(folder.Path() / "Errorlog.txt"));
+    EXPECT_EQ(Lines(folder.Path() / "Errorlog.txt").back().substr(60), "after load");
 }
 
 TEST(ErrorLogText, DateAndTimeInShortDateAndLongTimeForm) {
@@ -273,7 +285,9 @@ TEST_F(ErrorLogTest, OnAFullDiskAnEntryIsWrittenWholeOrNotAtAll) {
         SCOPED_TRACE(room);
         const fs::path kept = folder / ("log-" + std::to_string(room));
         RUN_ON_SMALL_DISK(16, [&](const std::string& disk) {
-            ErrorLog small(disk, [this] { return now; });
+            Variables onDisk;
+            ProgramSetup(onDisk, disk);
+            ErrorLog small(onDisk, [this] { return now; });
             small.WriteErrorLog("first", "One");
             const fs::path logFile = disk + "Errorlog.txt";
             const std::size_t used = fs::file_size(logFile) % Page;
@@ -308,7 +322,9 @@ TEST_F(ErrorLogTest, OnAFullDiskAFullLogIsSetAsideAndANewOneStarted) {
     const fs::path keptAside = folder / "aside";
     const std::size_t diskPages = static_cast<std::size_t>(ErrorLog::SetAsideSize) / Page + 8;
     RUN_ON_SMALL_DISK(diskPages, [&](const std::string& disk) {
-        ErrorLog small(disk, [this] { return now; });
+        Variables onDisk;
+        ProgramSetup(onDisk, disk);
+        ErrorLog small(onDisk, [this] { return now; });
         const fs::path logFile = disk + "Errorlog.txt";
         small.CreateErrorLog();
         const std::size_t header = fs::file_size(logFile);

@@ -7,6 +7,7 @@
 
 #include "Configuration.h"
 #include "ErrorLog.h"
+#include "TempFolder.h"
 #include "Variables.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <stdexcept>
 
 using namespace orl;
 namespace fs = std::filesystem;
@@ -38,13 +37,6 @@ std::string ReadAll(const fs::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-fs::path MakeFolder(const char* name) {
-    std::string pattern = (fs::temp_directory_path() / name).string() + "-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    return pattern;
 }
 
 // Runs `save` without the right to write into read-only folders; returns its SaveResult,
@@ -69,14 +61,14 @@ int RunUnprivileged(const std::function<bool()>& save) {
 class ReadOnlyFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = MakeFolder("orl-readonly");
-        logFolder = MakeFolder("orl-logs");
+        ASSERT_TRUE(scratch.Made());
+        ASSERT_TRUE(logScratch.Made());
         ProgramSetup(v, folder.string());
         v.IPAddress = "10.1.2.3";
         v.FaderCount = 2;
         ResizeFaderArrays(v, 2);
         v.FaderDeviceID[1] = 12;
-        ErrorLog setupLog(v.AppPath);
+        ErrorLog setupLog(v);
         ASSERT_TRUE(WriteConfiguration(v, setupLog));
         before = ReadAll(Ini());
         ASSERT_FALSE(before.empty());
@@ -87,16 +79,13 @@ protected:
         ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
         ASSERT_EQ(chmod(logFolder.c_str(), 0777), 0); // writable by the unprivileged child
     }
-    void TearDown() override {
-        chmod(folder.c_str(), 0700);
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-        fs::remove_all(logFolder, ec);
-    }
+    void TearDown() override { chmod(folder.c_str(), 0700); }
     fs::path Ini() const { return folder / ConfigurationFileName; }
 
-    fs::path folder;
-    fs::path logFolder;
+    test::TempFolder scratch{"orl-readonly"};
+    test::TempFolder logScratch{"orl-logs"};
+    const fs::path& folder = scratch.Path();
+    const fs::path& logFolder = logScratch.Path();
     Variables v;
     std::string before;
 };
@@ -104,9 +93,10 @@ protected:
 } // namespace
 
 TEST_F(ReadOnlyFolder, SavingReportsTheFailureAndKeepsTheOldFileByteForByte) {
-    const std::string logPath = logFolder.string() + "/";
+    Variables logState;
+    ProgramSetup(logState, logFolder.string());
     const int result = RunUnprivileged([&] {
-        ErrorLog log(logPath);
+        ErrorLog log(logState);
         return WriteConfiguration(v, log);
     });
     ASSERT_NE(result, ChildSetupFailed) << "could not become nobody";
@@ -124,7 +114,7 @@ TEST_F(ReadOnlyFolder, SavingReportsTheFailureAndKeepsTheOldFileByteForByte) {
 
 TEST_F(ReadOnlyFolder, ALogInTheSameFolderFailsQuietlyAndTheCallReturns) {
     const int result = RunUnprivileged([&] {
-        ErrorLog log(v.AppPath);
+        ErrorLog log(v);
         return WriteConfiguration(v, log);
     });
     ASSERT_NE(result, ChildSetupFailed) << "could not become nobody";

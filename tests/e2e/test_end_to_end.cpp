@@ -3,13 +3,14 @@
 // that dies and comes back on the same port, and two panels sharing one switcher.
 
 #include "SimulatorProcess.h"
+#include "TempFolder.h"
 
-#include "FrameWriter.h"
+#include "Frames.h"
+#include "PanelConfiguration.h"
 #include "Protocol.h"
 #include "frmMain.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -26,53 +27,20 @@ using test::WaitUntil;
 // The demo's configuration: three faders on devices 1 to 3 (MIC 1 to MIC 3; the third
 // fader on `thirdDevice` when given), console 1, buses 1 to 3, IFB source 4, and a relay
 // toggle, a relay pulse and an opto toggle button.
-void WriteConfiguration(const QString& folder, quint16 port, int thirdDevice) {
-    std::ofstream ini((folder + "/orlntpnl.ini").toStdString(), std::ios::binary);
-    const std::string lines[] = {
-        "[CONFIGURATION]",
-        "SETUP",
-        "IP Address=127.0.0.1",
-        "IP Port=" + std::to_string(port),
-        "CONFIG",
-        "Program Bus=1",
-        "OffLine Bus=2",
-        "Cue Bus=3",
-        "IFB Source=4",
-        "Console=1",
-        "Fader Count=3",
-        "Device ID 1=1",
-        "Source 1=1",
-        "Device ID 2=2",
-        "Source 2=2",
-        "Device ID 3=" + std::to_string(thirdDevice),
-        "Source 3=" + std::to_string(thirdDevice),
-        "Panel Mode=0",
-        "Stay On Top=No",
-        "Enable Source Select=Yes",
-        "Display Button Panel=Yes",
-        "Button1_Type=1000",
-        "Button1_Label=Relay Toggle",
-        "Button1_Channel1=1",
-        "Button1_Channel2=16383",
-        "Button2_Type=1002",
-        "Button2_Label=Relay Pulse",
-        "Button2_Channel1=2",
-        "Button2_Channel2=16383",
-        "Button3_Type=1100",
-        "Button3_Label=Opto Toggle",
-        "Button3_Channel1=3",
-        "Button3_Channel2=16383",
-    };
-    for (const std::string& line : lines)
-        ini << line << "\r\n";
+bool WriteConfiguration(const QString& folder, quint16 port, int thirdDevice) {
+    return test::WriteConfigurationFile(folder + "/orlntpnl.ini",
+                                        test::ConfigurationHead(port, {1, 2, thirdDevice}, false)
+                                            << test::ButtonLines(1, 1000, "Relay Toggle", 1)
+                                            << test::ButtonLines(2, 1002, "Relay Pulse", 2)
+                                            << test::ButtonLines(3, 1100, "Opto Toggle", 3));
 }
 
 // One panel program: its folder, state, error log and main window.
 struct Panel {
     explicit Panel(quint16 port, int thirdDevice = 3) {
-        WriteConfiguration(dir.path(), port, thirdDevice);
+        WriteConfiguration(QString::fromStdString(dir.MadePath().string()), port, thirdDevice);
         window = std::make_unique<frmMain>(v, log);
-        window->Form_Load(dir.path().toStdString());
+        window->Form_Load(dir.Path().string());
         window->show();
     }
     QString Title() const { return window->windowTitle(); }
@@ -101,9 +69,9 @@ struct Panel {
         return std::vector<int>(record.Words.begin(), record.Words.begin() + count);
     }
 
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-e2e"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     std::unique_ptr<frmMain> window;
 };
 
@@ -183,7 +151,7 @@ TEST(EndToEnd, OperatorActionsComeBackFromTheSwitcher) {
     RawPanel reader(sim.Port());
     ASSERT_TRUE(reader.Handshake());
     reader.Send(
-        FrameWriter(wire::InfoRequest).Value28(0).Value14(256).Value14(1).Value14(3).Finish());
+        test::Frame(wire::InfoRequest).Value28(0).Value14(256).Value14(1).Value14(3).Finish());
     const auto device = reader.NextOf(wire::DeviceIDInfo);
     ASSERT_TRUE(device);
     ASSERT_EQ(device->size(), 21u);

@@ -4,14 +4,17 @@
 
 #include "Configuration.h"
 #include "FloodServer.h"
-#include "FrameWriter.h"
+#include "Frames.h"
+#include "LogEntries.h"
 #include "LoopbackServer.h"
 #include "Options.h"
 #include "ProcStatus.h"
+#include "Protocol.h"
 #include "ScratchPanel.h"
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
+#include "TempFolder.h"
 #include "Trace.h"
 #include "frmMain.h"
 #include "frmSetup.h"
@@ -20,7 +23,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -140,25 +142,14 @@ std::string Snapshot(frmMain& window) {
     return out.str();
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The entry lines of the error log and of any log set aside, without their headers.
 std::vector<std::string> LogEntries(const std::string& folder) {
-    constexpr int HeaderLines = 11;
     std::vector<std::string> entries;
     for (const auto& file : std::filesystem::directory_iterator(folder)) {
         if (file.path().filename().string().rfind("Errorlog", 0) != 0)
             continue;
-        std::istringstream lines(ReadFile(file.path()));
-        std::string line;
-        for (int n = 1; std::getline(lines, line); ++n)
-            if (n > HeaderLines)
-                entries.push_back(line);
+        const auto lines = test::ReadLogEntryLines(file.path().string());
+        entries.insert(entries.end(), lines.begin(), lines.end());
     }
     return entries;
 }
@@ -173,9 +164,9 @@ bool OfKind(const std::string& line, std::initializer_list<const char*> kinds) {
 class PanelOnSwitcher : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(dir.Made());
         ASSERT_TRUE(sim.listening);
-        const std::string folder = dir.path().toStdString();
+        const std::string folder = dir.Path().string();
         {
             Variables setup;
             ProgramSetup(setup, folder);
@@ -188,7 +179,7 @@ protected:
                 setup.FaderDeviceID[i] = static_cast<std::int16_t>(i + 1);
                 setup.FaderSource[i] = static_cast<std::int16_t>(i + 1);
             }
-            ErrorLog setupLog(setup.AppPath);
+            ErrorLog setupLog(setup);
             ASSERT_TRUE(WriteConfiguration(setup, setupLog));
         }
         window = std::make_unique<frmMain>(v, log);
@@ -214,10 +205,10 @@ protected:
         return false;
     }
 
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-faults"};
     InProcessSwitcher sim;
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     std::unique_ptr<frmMain> window;
     std::vector<std::string> titles;
 };
@@ -265,7 +256,7 @@ TEST_F(PanelOnSwitcher, ReconnectsAHundredTimesToTheSameStateWithoutGrowing) {
     }
     EXPECT_LT(clock.elapsed(), 30000);
     // The log holds the records of device data and channel attributes received, nothing else.
-    for (const std::string& line : LogEntries(dir.path().toStdString()))
+    for (const std::string& line : LogEntries(dir.Path().string()))
         ASSERT_TRUE(OfKind(line, {"Device IDs Starting with", "InChan Starting with"})) << line;
 }
 
@@ -405,7 +396,7 @@ TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply)
         server.Send(c.noise);
         // Input 5 on at every console; then an input name table of three names.
         server.Send(HexToBytes("D6 7F 00 01 04 00 7F 7F 01 03 FF"));
-        FrameWriter names(wire::AlphaTable);
+        test::Frame names(wire::AlphaTable);
         names.Byte(wire::InputNameTable).Byte(4).Value14(3).Value14(0);
         for (const char* name : {"MIC1", "MIC2", "CD 1"}) {
             for (int n = 0; n < 4; ++n)
@@ -428,7 +419,7 @@ TEST(GarbageThenFrames, AMegabyteOfNoiseIsDroppedAndTheValidReportsAfterItApply)
 
         // Only what the decoder and the handlers report of broken input; nothing that
         // escaped them, and nothing about the log itself.
-        const std::vector<std::string> entries = LogEntries(panel.dir.path().toStdString());
+        const std::vector<std::string> entries = LogEntries(panel.dir.Path().string());
         for (const std::string& line : entries)
             ASSERT_TRUE(OfKind(
                 line, {"Error Processing Command", "Error Processing Alpha Table",
@@ -561,12 +552,12 @@ TEST(Flood, ValidReportsFasterThanThePanelDecodesKeepItsMemoryBoundedAndLoseNoth
     using namespace std::chrono_literals;
     test::FloodServer server;
     ASSERT_NE(server.Port(), 0);
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-faults"};
     Variables v;
-    ProgramSetup(v, dir.path().toStdString());
+    ProgramSetup(v, dir.MadePath().string());
     v.IPAddress = "127.0.0.1";
     v.IPPort = server.Port();
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     CountingPanel window(v, log);
     window.show();
 

@@ -1,11 +1,11 @@
 // The simulator process seen from a panel's socket: handshake, poll, every table by its
 // layout and checksum, single items, commands reported to every panel, and junk.
 
+#include "Frames.h"
 #include "SimulatorProcess.h"
 
 #include "ByteManipulation.h"
 #include "FrameReader.h"
-#include "FrameWriter.h"
 #include "Protocol.h"
 
 #include <gtest/gtest.h>
@@ -21,24 +21,21 @@
 using orl::Bytes;
 using orl::BytesToHex;
 using orl::FrameReader;
-using orl::FrameWriter;
 using orl::HexToBytes;
+using orl::test::ChecksumOK;
+using orl::test::Frame;
 using orl::test::RawPanel;
 using orl::test::SimulatorProcess;
 
 namespace {
 
 Bytes InfoRequest(std::int32_t word1, std::int32_t word2, int count, int first) {
-    return FrameWriter(orl::wire::InfoRequest)
+    return Frame(orl::wire::InfoRequest)
         .Value28(word1)
         .Value14(word2)
         .Value14(count)
         .Value14(first)
         .Finish();
-}
-
-bool ChecksumOK(const Bytes& frame) {
-    return frame.size() >= 3 && orl::CheckSum(frame, 2) == frame[frame.size() - 2];
 }
 
 std::string Name(FrameReader& reader, int length) {
@@ -532,7 +529,7 @@ TEST(Simulator, BurstsToAFrozenPanelDoNotPileUp) {
 
 // A bus button's crosspoint change of `device` on bus 1: mode 3108 assigns, 3104 removes.
 Bytes CrosspointChange(int mode, int device) {
-    return FrameWriter(orl::wire::Take)
+    return Frame(orl::wire::Take)
         .Value14(mode)
         .Value14(0)
         .Value14(0)

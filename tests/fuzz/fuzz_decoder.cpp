@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     orl::Variables v;
     orl::ProgramSetup(v, orl::fuzz::ScratchFolder());
-    orl::ErrorLog log(v.AppPath);
+    orl::ErrorLog log(v);
     const int faders = 1 + data[0] % 20;
     v.PanelMode = (data[0] & 0x80) ? orl::PanelModeConsole : orl::PanelModeDeviceID;
     v.FaderCount = static_cast<std::int16_t>(faders);

@@ -1,12 +1,11 @@
 // The link on a real QTcpSocket against a test server on 127.0.0.1.
-#include "LinkFixture.h"
+#include "Fakes.h"
 #include "LoopbackServer.h"
 #include "QtSocket.h"
 #include "TCPComm.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 using namespace orl;
 using namespace orl::test;
@@ -28,7 +27,7 @@ struct CountingSink : ISocketEvents {
 class Loopback : public ::testing::Test {
 protected:
     Loopback() {
-        ProgramSetup(v, folder_.string());
+        ProgramSetup(v, folder_.MadePath().string());
         v.IPAddress = "127.0.0.1";
         v.IPPort = server.Port();
         v.StartupStep = 8;
@@ -42,15 +41,10 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
     }
 
-    ~Loopback() override {
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-
-    std::filesystem::path folder_ = MakeTempFolder();
+    TempFolder folder_{"orl-loopback"};
     LoopbackServer server;
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     QtSocket socket;
     FakeWindow window;
     TCPComm link{v, log, socket, window};

@@ -1,6 +1,6 @@
 // How the receive side takes a flood: the socket is read only while the receive buffer is
 // below its high-water mark, the rest waits in the socket, and nothing is lost or reordered.
-#include "ByteManipulation.h"
+#include "Frames.h"
 #include "LinkFixture.h"
 
 using namespace orl;
@@ -26,11 +26,7 @@ private:
 };
 
 Bytes RelayReport(long sequence) {
-    Bytes frame = HexToBytes("F7 28 01 00 00 00");
-    frame.push_back(static_cast<std::uint8_t>(sequence % 128));
-    frame.push_back(CheckSum(frame, 0));
-    frame.push_back(0xFF);
-    return frame;
+    return Frame(0xF7).Hex("28 01 00 00 00").Byte(static_cast<int>(sequence % 128)).Finish();
 }
 
 class ReceiveFlow : public LinkTest {

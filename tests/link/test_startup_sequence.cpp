@@ -1,4 +1,4 @@
-#include "ByteManipulation.h"
+#include "Frames.h"
 #include "LinkFixture.h"
 
 using namespace orl;
@@ -13,14 +13,6 @@ std::string Request(const Bytes& m) {
     const long word1 = m[1] + (m[2] << 7) + (m[3] << 14) + (static_cast<long>(m[4]) << 21);
     return std::to_string(word1) + " " + std::to_string(m[5] + 128 * m[6]) + " " +
            std::to_string(m[7] + 128 * m[8]) + " " + std::to_string(m[9] + 128 * m[10]);
-}
-
-// A frame from the hex text of its command and data bytes: checksum and end byte appended.
-Bytes Framed(const std::string& hex) {
-    Bytes frame = HexToBytes(hex);
-    frame.push_back(CheckSum(frame, 0));
-    frame.push_back(0xFF);
-    return frame;
 }
 
 class Startup : public LinkTest {

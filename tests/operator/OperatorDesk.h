@@ -76,6 +76,18 @@ private:
     QString failure_;
 };
 
+// Waits for the panel's connected main window and gives it the keyboard.
+inline ::testing::AssertionResult FocusConnectedWindow(Desk& desk, XWindow& window) {
+    if (!desk.Failure().isEmpty())
+        return ::testing::AssertionFailure() << desk.Failure().toStdString();
+    window = desk.X().WaitForWindow(Connected);
+    if (window == 0)
+        return ::testing::AssertionFailure() << "no window titled " << Connected.toStdString();
+    if (!desk.X().Focus(window))
+        return ::testing::AssertionFailure() << "the main window did not take the keyboard";
+    return ::testing::AssertionSuccess();
+}
+
 // The switcher receives a message whose trace contains `text`, from trace line `mark` on.
 inline ::testing::AssertionResult Received(TracedSimulator& simulator, const QString& text,
                                            int mark, int timeoutMs = 5000) {
@@ -91,7 +103,7 @@ inline ::testing::AssertionResult Shows(const XServer& x, const QRect& button, Q
                                         int timeoutMs = 5000) {
     const QRect inside = button.adjusted(4, 4, -4, -4); // clear of the border
     double share = 0;
-    PollUntil(
+    WaitUntil(
         [&] {
             share = ColourShare(x.Screenshot(), inside, rgb);
             return share > 0.5;

@@ -3,43 +3,22 @@
 // first free display, never a fixed one), real keyboard and mouse input through xdotool
 // (XTest), window titles and geometry, and screenshots taken with ImageMagick's import.
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "ChildProcess.h"
+#include "TempFolder.h"
+#include "WaitUntil.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QTemporaryDir>
 
-#include <functional>
 #include <vector>
-
-#include <csignal>
-#include <sys/prctl.h>
 
 namespace orl::test {
 
 using XWindow = unsigned long;
-
-// The X server, simulator and panel a test starts end with the test, even when the test
-// itself is killed (a CTest timeout): the kernel stops them when their parent goes.
-inline void EndWithTheTest(QProcess& process) {
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-}
-
-// Spins the event loop until `done` holds or `timeoutMs` passes; returns done().
-inline bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class XServer {
 public:
@@ -58,7 +37,7 @@ public:
                      "); the operator tests need it (scripts/deps.sh installs xvfb)";
             return;
         }
-        PollUntil([&] { return xvfb_.canReadLine() || xvfb_.state() != QProcess::Running; }, 15000);
+        WaitUntil([&] { return xvfb_.canReadLine() || xvfb_.state() != QProcess::Running; }, 15000);
         const QString number = QString::fromLatin1(xvfb_.readLine()).trimmed();
         bool ok = false;
         number.toInt(&ok);
@@ -69,19 +48,13 @@ public:
         }
         display_ = ":" + number;
         // Started: the display answers a query.
-        if (!PollUntil([&] { return Run("xdotool", {"getmouselocation"}).ok; }, 10000))
+        if (!WaitUntil([&] { return Run("xdotool", {"getmouselocation"}).ok; }, 10000))
             error_ = "the X server on " + display_ +
                      " did not answer xdotool (is xdotool installed? scripts/deps.sh "
                      "installs it): " +
                      Run("xdotool", {"getmouselocation"}).output;
     }
-    ~XServer() {
-        xvfb_.terminate();
-        if (!xvfb_.waitForFinished(5000)) {
-            xvfb_.kill();
-            xvfb_.waitForFinished(5000);
-        }
-    }
+    ~XServer() { StopProcess(xvfb_); }
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
@@ -146,7 +119,7 @@ public:
     // The one mapped window titled `title`, once it is there; 0 after the timeout.
     XWindow WaitForWindow(const QString& title, int timeoutMs = 15000) const {
         XWindow window = 0;
-        PollUntil(
+        WaitUntil(
             [&] {
                 const auto windows = Windows(title);
                 window = windows.size() == 1 ? windows.front() : 0;
@@ -156,7 +129,7 @@ public:
         return window;
     }
     bool WaitUntilGone(const QString& title, int timeoutMs = 10000) const {
-        return PollUntil([&] { return Windows(title).empty(); }, timeoutMs);
+        return WaitUntil([&] { return Windows(title).empty(); }, timeoutMs);
     }
     QString Title(XWindow window) const {
         return Run("xdotool", {"getwindowname", QString::number(window)}).output;
@@ -193,9 +166,9 @@ public:
 
     // The whole screen as it is now; a null image when it could not be taken.
     QImage Screenshot() const {
-        QTemporaryDir folder;
-        const QString file = folder.filePath("screen.png");
-        if (!folder.isValid() || !Run("import", {"-silent", "-window", "root", "png:" + file}).ok)
+        TempFolder folder{"orl-screen"};
+        const QString file = QString::fromStdString((folder.Path() / "screen.png").string());
+        if (!folder.Made() || !Run("import", {"-silent", "-window", "root", "png:" + file}).ok)
             return {};
         return QImage(file).convertToFormat(QImage::Format_RGB32);
     }

@@ -44,10 +44,7 @@ private:
 class PanelActions : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(TheDesk->Failure().isEmpty()) << TheDesk->Failure().toStdString();
-        window_ = TheDesk->X().WaitForWindow(Connected);
-        ASSERT_NE(window_, 0u) << "no window titled " << Connected.toStdString();
-        ASSERT_TRUE(TheDesk->X().Focus(window_));
+        ASSERT_TRUE(FocusConnectedWindow(*TheDesk, window_));
         screen_ = std::make_unique<PanelScreen>(TheDesk->X().Geometry(window_),
                                                 static_cast<int>(DeviceIDs.size()));
         mark_ = TheDesk->Simulator().Mark();
@@ -211,7 +208,7 @@ TEST_P(Menus, OpenByAltKeys) {
     }
     if (row.file != nullptr) {
         const QString file = QString::fromLatin1(row.file);
-        EXPECT_TRUE(PollUntil([&] { return !TheDesk->Panel().ReadFile(file).isEmpty(); }, 10000))
+        EXPECT_TRUE(WaitUntil([&] { return !TheDesk->Panel().ReadFile(file).isEmpty(); }, 10000))
             << row.file << " was not written";
     }
 }

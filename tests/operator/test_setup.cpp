@@ -19,12 +19,7 @@ Desk* const TheDesk = static_cast<Desk*>(::testing::AddGlobalTestEnvironment(new
 
 class SetupFromTheMenu : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(TheDesk->Failure().isEmpty()) << TheDesk->Failure().toStdString();
-        window_ = TheDesk->X().WaitForWindow(Connected);
-        ASSERT_NE(window_, 0u) << "no window titled " << Connected.toStdString();
-        ASSERT_TRUE(TheDesk->X().Focus(window_));
-    }
+    void SetUp() override { ASSERT_TRUE(FocusConnectedWindow(*TheDesk, window_)); }
     // Opens a dialog with the keys `open` and waits for the window titled `title`.
     void Open(const QStringList& open, const QString& title) {
         ASSERT_TRUE(TheDesk->X().Keys(open));
@@ -92,7 +87,7 @@ TEST_F(SetupFromTheMenu, ChangedPortTakesThePanelToThatSwitcher) {
 TEST_F(SetupFromTheMenu, ExitWritesTheConfigurationAndEnds) {
     ASSERT_TRUE(TheDesk->X().Keys({"alt+f", "x"}));
     QProcess& panel = TheDesk->Panel().Process();
-    ASSERT_TRUE(PollUntil([&] { return panel.state() == QProcess::NotRunning; }, 15000))
+    ASSERT_TRUE(WaitUntil([&] { return panel.state() == QProcess::NotRunning; }, 15000))
         << "the panel did not end";
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(panel.exitCode(), 0);

@@ -4,10 +4,10 @@
 
 #include "Bytes.h"
 #include "LoopbackServer.h"
+#include "TempFolder.h"
 #include "Variables.h"
 #include "frmMain.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -22,8 +22,8 @@ protected:
     // Derived set-ups call this first, through ASSERT_NO_FATAL_FAILURE. The window is not
     // shown yet.
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
+        ASSERT_TRUE(dir.Made());
+        ProgramSetup(v, dir.Path().string());
         window = std::make_unique<frmMain>(v, log);
     }
 
@@ -53,15 +53,15 @@ protected:
     }
 
     std::string LogText() const {
-        std::ifstream in(dir.path().toStdString() + "/Errorlog.txt", std::ios::binary);
+        std::ifstream in(dir.Path().string() + "/Errorlog.txt", std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
     }
 
-    QTemporaryDir dir;
+    TempFolder dir{"orl-panel"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     LoopbackServer server;
     std::unique_ptr<frmMain> window;
 };

@@ -1,14 +1,14 @@
 // The graphical buttons of the strips and the user-button column: their background is the
 // tally, in exactly the panel's colours, inside a dark frame.
-#include "ByteManipulation.h"
 #include "ColourButton.h"
+#include "Frames.h"
+#include "TempFolder.h"
 #include "frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -58,10 +58,10 @@ TEST(ColourButton, ShowsEachTallyInItsExactColourAfterEveryChange) {
 // A switcher reporting a shown strip's channel on and off as fast as it can: every report
 // recolours two buttons, and must cost no more than one that changes nothing visible.
 TEST(ColourButton, ReportsThatChangeAShownTallyDecodeAtFullSpeed) {
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-colour"};
     Variables v;
-    ProgramSetup(v, dir.path().toStdString());
-    ErrorLog log(v.AppPath);
+    ProgramSetup(v, dir.MadePath().string());
+    ErrorLog log(v);
     frmMain window(v, log);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -72,12 +72,8 @@ TEST(ColourButton, ReportsThatChangeAShownTallyDecodeAtFullSpeed) {
     constexpr int Count = 2000;
     for (int i = 0; i < Count; ++i) {
         // one entry: channel 0, console 0, state on (1) or off (0)
-        Bytes frame{0xD6, 0x7F, 0x00,
-                    0x01, 0x00, 0x00,
-                    0x00, 0x00, static_cast<std::uint8_t>(i % 2 == 0 ? 1 : 0)};
-        frame.push_back(CheckSum(frame, 0));
-        frame.push_back(0xFF);
-        v.ReceiveBuffer.Append(frame);
+        v.ReceiveBuffer.Append(
+            test::Frame(0xD6).Hex("7F 00 01 00 00 00 00").Byte(i % 2 == 0 ? 1 : 0).Finish());
     }
     timespec start{}, end{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start); // a busy machine does not count

@@ -1,5 +1,6 @@
 // The fader strips of the main window: where strips stand as the count changes, the gain
 // label, and what the slider and "0db" send, seen by a loopback server.
+#include "Frames.h"
 #include "OperatorInput.h"
 #include "PanelTestFixture.h"
 #include "Twips.h"
@@ -14,21 +15,7 @@ namespace orl {
 namespace {
 
 Bytes GainFrame(int device, int gain) {
-    Bytes frame{0xE3,
-                0x02,
-                0x14,
-                0x01,
-                0x00,
-                static_cast<std::uint8_t>(device & 0x7F),
-                static_cast<std::uint8_t>(device >> 7),
-                static_cast<std::uint8_t>(gain & 0x7F),
-                static_cast<std::uint8_t>(gain >> 7)};
-    int sum = 0;
-    for (std::size_t i = 1; i < frame.size(); ++i)
-        sum += frame[i];
-    frame.push_back(static_cast<std::uint8_t>(sum & 0x7F));
-    frame.push_back(0xFF);
-    return frame;
+    return test::Frame(0xE3).Hex("02 14 01 00").Value14(device).Value14(gain).Finish();
 }
 
 class FaderStrips : public test::PanelTest {

@@ -2,13 +2,13 @@
 // the setup menu, exit and unload, and failures that must not end the program.
 #include "Configuration.h"
 #include "LoopbackServer.h"
+#include "TempFolder.h"
 #include "Twips.h"
 #include "frmMain.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -66,7 +66,9 @@ protected:
         });
     }
 
-    QString Path(const char* name) const { return dir.path() + "/" + name; }
+    QString Path(const char* name) const {
+        return QString::fromStdString(dir.Path().string()) + "/" + name;
+    }
 
     void WriteConfiguration(const std::vector<std::string>& lines) {
         std::ofstream out(Path("orlntpnl.ini").toStdString(), std::ios::binary);
@@ -95,15 +97,15 @@ protected:
                 "Button1_Label=Mics"};
     }
 
-    void Load() { window->Form_Load(dir.path().toStdString()); }
+    void Load() { window->Form_Load(dir.MadePath().string()); }
 
     std::string ErrorLogText() const { return ReadText(Path("Errorlog.txt")); }
 
     QAction* Menu(const char* name) const { return window->findChild<QAction*>(name); }
 
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-lifecycle"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     LoopbackServer server;
     ModalCloser closer;
     std::unique_ptr<frmMain> window;
@@ -131,7 +133,7 @@ TEST_F(Lifecycle, FirstStartWarnsThenOpensSetupAndBringsStripsInLine) {
         EXPECT_EQ(openerCalls, 1);
         EXPECT_TRUE(openerSawBox);
         EXPECT_EQ(window->windowTitle(), "ORL Console - Disconnected");
-        EXPECT_EQ(v.AppPath, dir.path().toStdString() + "/");
+        EXPECT_EQ(v.AppPath, dir.Path().string() + "/");
         EXPECT_EQ(window->StripCount(), countAfterSetup);
         EXPECT_EQ(v.LoadedFaderCount, countAfterSetup);
         EXPECT_FALSE(window->PollTimer().isActive());
@@ -326,7 +328,7 @@ TEST_F(Lifecycle, SetupMenuReappliesTheStateToTheWindow) {
 }
 
 TEST_F(Lifecycle, MenuFailuresAreLoggedAndTheWindowCarriesOn) {
-    ProgramSetup(v, dir.path().toStdString());
+    ProgramSetup(v, dir.MadePath().string());
     onSetup = [] { throw OrlError(SubscriptOutOfRange, "Subscript out of range"); };
     Menu("mnuSetup")->trigger();
     EXPECT_NE(ErrorLogText().find("Program Error"), std::string::npos);

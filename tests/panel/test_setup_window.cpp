@@ -3,13 +3,13 @@
 // on the panel at once.
 
 #include "OperatorInput.h"
+#include "TempFolder.h"
 #include "frmMain.h"
 #include "frmSetup.h"
 
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,20 +22,20 @@ using namespace test;
 class SetupWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(dir.Made());
         window = std::make_unique<frmMain>(v, log);
     }
 
     bool OnTop() const { return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-setup-window"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     std::unique_ptr<frmMain> window;
 };
 
 TEST_F(SetupWindow, SetupAndAboutKeepTheNativeWindowAndTheSetupDialogAboveIt) {
-    ProgramSetup(v, dir.path().toStdString());
+    ProgramSetup(v, dir.Path().string());
     v.IPAddress = "127.0.0.1";
     v.StayOnTopMode = StayOnTop;
     window->SetStayOnTop(StayOnTop);
@@ -50,7 +50,8 @@ TEST_F(SetupWindow, SetupAndAboutKeepTheNativeWindowAndTheSetupDialogAboveIt) {
     QObject::connect(native, &QWindow::visibleChanged, &counting,
                      [&](bool visible) { hidden += visible ? 0 : 1; });
     // The configuration cannot be written: its temporary file's name is taken by a folder.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("orlntpnl.ini.tmp")));
+    ASSERT_TRUE(QDir(QString::fromStdString(dir.Path().string()))
+                    .mkdir(QStringLiteral("orlntpnl.ini.tmp")));
 
     struct {
         bool opened = false, onTopBefore = true, onTopAfter = false;
@@ -123,7 +124,7 @@ TEST_F(SetupWindow, FirstStartShowsWhatTheSetupConfiguredAtOnce) {
         v.UserButtons[7].ButtonType = 1101;
         v.UserButtons[7].Label = "Door";
     });
-    window->Form_Load(dir.path().toStdString());
+    window->Form_Load(dir.Path().string());
     ASSERT_EQ(window->StripCount(), 1);
     EXPECT_EQ(window->UserButton(0)->text(), "Talk");
     EXPECT_EQ(window->UserButton(7)->text(), "Door");

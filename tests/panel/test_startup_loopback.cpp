@@ -2,10 +2,11 @@
 // request with a valid table: the requests come in the order of the start-up sequence,
 // each as soon as the previous one is answered, and the strips end up showing the
 // switcher's data.
+#include "Frames.h"
 #include "LoopbackServer.h"
+#include "TempFolder.h"
 #include "frmMain.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -16,38 +17,11 @@
 namespace orl {
 namespace {
 
+using test::Frame;
 using test::LoopbackServer;
 using test::WaitUntil;
 
 using Request = std::tuple<long, long, int, int>; // word 1, word 2, count, first index
-
-// Builds a frame: command byte, data bytes, 7-bit checksum of the data, 0xFF.
-class Frame {
-public:
-    explicit Frame(std::uint8_t command) : bytes_{command} {}
-    Frame& Byte(int value) {
-        bytes_.push_back(static_cast<std::uint8_t>(value));
-        return *this;
-    }
-    Frame& Value14(int value) { return Byte(value & 0x7F).Byte((value >> 7) & 0x7F); }
-    Frame& Text(const std::string& text) {
-        for (char c : text)
-            Byte(c);
-        return *this;
-    }
-    Bytes Finish() const {
-        Bytes out = bytes_;
-        int sum = 0;
-        for (std::size_t i = 1; i < out.size(); ++i)
-            sum += out[i];
-        out.push_back(static_cast<std::uint8_t>(sum & 0x7F));
-        out.push_back(0xFF);
-        return out;
-    }
-
-private:
-    Bytes bytes_;
-};
 
 struct Device {
     int source; // zero-based
@@ -123,7 +97,7 @@ class StartupLoopback : public ::testing::Test {
 protected:
     void SetUp() override {
         server.onReceive = [this](std::size_t index) { Serve(index); };
-        std::ofstream ini((dir.path() + "/orlntpnl.ini").toStdString(), std::ios::binary);
+        std::ofstream ini(dir.MadePath() / "orlntpnl.ini", std::ios::binary);
         for (const std::string& line :
              {std::string("IP Address=127.0.0.1"), "IP Port=" + std::to_string(server.Port()),
               std::string("Console=1"), std::string("Fader Count=3"), std::string("Device ID 1=5"),
@@ -161,9 +135,9 @@ protected:
         }
     }
 
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-startup"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     LoopbackServer server;
     std::size_t parsed = 0;
     std::vector<Request> requests;
@@ -171,7 +145,7 @@ protected:
 
 TEST_F(StartupLoopback, EachRequestFollowsTheAnswerToThePreviousOneWithoutWaitingForATick) {
     frmMain window(v, log);
-    window.Form_Load(dir.path().toStdString());
+    window.Form_Load(dir.Path().string());
     window.PollTimer().stop(); // no tick: the answers alone move the sequence on
     ASSERT_EQ(window.StripCount(), 3);
     ASSERT_TRUE(WaitUntil([&] { return window.windowTitle() == "ORL Console - Connected"; }, 2000))

@@ -3,6 +3,7 @@
 
 #include "ErrorLog.h"
 #include "OperatorInput.h"
+#include "TempFolder.h"
 #include "Twips.h"
 #include "Variables.h"
 #include "frmConfigureButtons.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -30,8 +30,8 @@ namespace {
 class ConfigureButtons : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
+        ASSERT_TRUE(dir.Made());
+        ProgramSetup(v, dir.Path().string());
         // A mix of types, labels and channels, one per button.
         const std::int16_t types[8] = {None, 1012, 1002, 1110, 1000, 555, 1101, 1011};
         for (int b = 0; b < 8; ++b) {
@@ -75,7 +75,7 @@ protected:
     }
 
     std::string LogText() const {
-        std::ifstream in(dir.path().toStdString() + "/Errorlog.txt", std::ios::binary);
+        std::ifstream in(dir.Path().string() + "/Errorlog.txt", std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
@@ -88,9 +88,9 @@ protected:
         EXPECT_EQ(a.Channel2, b.Channel2) << "row " << row;
     }
 
-    QTemporaryDir dir;
+    TempFolder dir{"orl-buttons"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     std::array<UserButtonRecord, 8> loaded{};
     std::unique_ptr<frmConfigureButtons> dialog;
 };

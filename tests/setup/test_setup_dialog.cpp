@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "OperatorInput.h"
 #include "TCPComm.h"
+#include "TempFolder.h"
 #include "Twips.h"
 #include "Variables.h"
 #include "frmConfigureButtons.h"
@@ -17,7 +18,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -71,8 +71,8 @@ private:
 class SetupDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramSetup(v, dir.path().toStdString());
+        ASSERT_TRUE(dir.Made());
+        ProgramSetup(v, dir.Path().string());
         v.IPAddress = "127.0.0.1";
     }
 
@@ -123,18 +123,18 @@ protected:
     }
 
     std::string FileText(const std::string& name) const {
-        std::ifstream in(dir.path().toStdString() + "/" + name, std::ios::binary);
+        std::ifstream in(dir.Path().string() + "/" + name, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
     }
     bool ConfigurationWritten() const {
-        return std::filesystem::exists(dir.path().toStdString() + "/orlntpnl.ini");
+        return std::filesystem::exists(dir.Path().string() + "/orlntpnl.ini");
     }
 
-    QTemporaryDir dir;
+    test::TempFolder dir{"orl-setup"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     test::FakeWindow window;
     test::FakeSocket socket;
     TCPComm link{v, log, socket, window};
@@ -296,7 +296,7 @@ TEST_F(SetupDialog, ConsoleModeShowsEverySourceAndDisablesSourceSelect) {
 
 TEST_F(SetupDialog, PortOutsideTheRangeStopsOkAfterTheCheckBoxes) {
     for (const char* port : {"0", "65536", "-3"}) {
-        ProgramSetup(v, dir.path().toStdString());
+        ProgramSetup(v, dir.Path().string());
         v.IPAddress = "127.0.0.1";
         v.DisplayButtonPanel = false;
         Open();
@@ -328,7 +328,7 @@ TEST_F(SetupDialog, AddressCheckNormalisesOrRefusesAChangedAddress) {
          {Case{"a.b.c.d", "0.0.0.0"}, Case{"10.0.0.300", "10.0.0.255"}, Case{"1..2.3", "1.0.2.3"},
           Case{"1.2.3.4.5", "1.2.3.4"}, Case{"010.001.2.3", "10.1.2.3"}, Case{"1.2.3.", nullptr},
           Case{"10.0.0", nullptr}, Case{"", nullptr}}) {
-        ProgramSetup(v, dir.path().toStdString());
+        ProgramSetup(v, dir.Path().string());
         v.IPAddress = "192.168.1.9";
         v.ConsoleNumber = 2;
         Open();
@@ -366,7 +366,7 @@ TEST_F(SetupDialog, ReconnectsOnlyWhenAddressOrPortChanged) {
     for (const Case& c :
          {Case{"127.0.0.1", "1250", 0}, Case{"127.0.0.1", "1250.0", 0}, Case{"10.1.1.1", "1250", 1},
           Case{"127.0.0.1", "4000", 1}, Case{"10.1.1.1", "4000", 1}}) {
-        ProgramSetup(v, dir.path().toStdString());
+        ProgramSetup(v, dir.Path().string());
         v.IPAddress = "127.0.0.1";
         const int connectsBefore = socket.connects;
         const int closesBefore = socket.closes;
@@ -457,7 +457,7 @@ TEST_F(SetupDialog, CountThatIsNoNumberOrOutOfRangeStoresTheRowsOnDisplay) {
     };
     for (const Case& c : {Case{"abc", true, 3}, Case{"3x", false, 3}, Case{"25", false, 20},
                           Case{"-2", true, 1}, Case{"99999", true, 20}}) {
-        ProgramSetup(v, dir.path().toStdString());
+        ProgramSetup(v, dir.Path().string());
         v.IPAddress = "127.0.0.1";
         Faders(3);
         Open();
@@ -492,7 +492,7 @@ TEST_F(SetupDialog, ChangedDeviceIDsAndSourcesRefreshTheirStrips) {
         {PanelModeConsole, 0, "6", 3, "3", {}},
     };
     for (const Case& c : cases) {
-        ProgramSetup(v, dir.path().toStdString());
+        ProgramSetup(v, dir.Path().string());
         v.IPAddress = "127.0.0.1";
         v.PanelMode = c.mode;
         v.FaderDeviceID[0] = c.oldID;
@@ -510,8 +510,8 @@ TEST_F(SetupDialog, ChangedDeviceIDsAndSourcesRefreshTheirStrips) {
 }
 
 TEST_F(SetupDialog, UnwritableFolderShowsTheWriteFailureWithTheStateAlreadyChanged) {
-    { std::ofstream afile(dir.path().toStdString() + "/afile"); }
-    ProgramSetup(v, dir.path().toStdString() + "/afile/");
+    { std::ofstream afile(dir.Path().string() + "/afile"); }
+    ProgramSetup(v, dir.Path().string() + "/afile/");
     v.IPAddress = "127.0.0.1";
     Open();
     Retype(Text(QStringLiteral("txtConsole")), QStringLiteral("6"));

@@ -5,6 +5,7 @@
 // the flood comes is what slows it down.
 
 #include "Bytes.h"
+#include "Frames.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -40,14 +41,8 @@ public:
             return;
         port_ = ntohs(address.sin_port);
         for (int n = 0; n < BlockReports; ++n) {
-            const std::uint8_t report[] = {
-                0xF7, 0x28, 0x01, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(n)};
-            int sum = 0;
-            for (std::size_t i = 1; i < sizeof report; ++i)
-                sum += report[i];
-            block_.insert(block_.end(), std::begin(report), std::end(report));
-            block_.push_back(static_cast<std::uint8_t>(sum & 0x7F));
-            block_.push_back(0xFF);
+            const Bytes report = Frame(0xF7).Hex("28 01 00 00 00").Byte(n).Finish();
+            block_.insert(block_.end(), report.begin(), report.end());
         }
     }
     ~FloodServer() {

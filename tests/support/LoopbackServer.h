@@ -3,9 +3,8 @@
 // and sends what a test asks. All waiting spins the Qt event loop with a deadline.
 
 #include "Bytes.h"
+#include "WaitUntil.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -13,18 +12,6 @@
 #include <vector>
 
 namespace orl::test {
-
-// Runs the event loop until `done` is true or `timeoutMs` passes; returns done().
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 class LoopbackServer {
 public:

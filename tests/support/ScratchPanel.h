@@ -3,10 +3,9 @@
 // for the tests and measurements that run a whole panel against a server of their own.
 
 #include "ErrorLog.h"
+#include "TempFolder.h"
 #include "Variables.h"
 #include "frmMain.h"
-
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -22,16 +21,16 @@ class ScratchPanel {
 public:
     // Shown, not yet connected: the caller sets what its panel needs, then connects.
     explicit ScratchPanel(int port) {
-        ProgramSetup(v, dir.path().toStdString());
+        ProgramSetup(v, dir.MadePath().string());
         v.IPAddress = "127.0.0.1";
         v.IPPort = port;
         window = std::make_unique<frmMain>(v, log);
         window->show();
     }
 
-    QTemporaryDir dir;
+    TempFolder dir{"orl-panel"};
     Variables v;
-    ErrorLog log{v.AppPath};
+    ErrorLog log{v};
     std::unique_ptr<frmMain> window;
 };
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -29,6 +30,12 @@ public:
     // False when the folder could not be made.
     bool Made() const { return !path_.empty(); }
     const std::filesystem::path& Path() const { return path_; }
+    // The path, for a fixture's constructor, which cannot assert: throws when there is none.
+    const std::filesystem::path& MadePath() const {
+        if (!Made())
+            throw std::runtime_error("no temporary folder could be made");
+        return path_;
+    }
 
 private:
     std::filesystem::path path_;

@@ -1,11 +1,11 @@
 #pragma once
-// Helpers of the end-to-end tests: the simulator as a child process on a free loopback
-// port, and a raw TCP client that cuts what the simulator sends into messages.
+// The simulator as a child process on a free loopback port (its trace read line by line,
+// or kept whole for a test to search), and raw TCP clients that stand in for a panel.
 
 #include "Bytes.h"
-#include "LoopbackServer.h"
-
+#include "ChildProcess.h"
 #include "ProcStatus.h"
+#include "WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -50,6 +50,7 @@ public:
             arguments << "--quiet";
         process_.setArguments(arguments + extra);
         process_.setProcessChannelMode(QProcess::SeparateChannels);
+        EndWithTheTest(process_);
         process_.start();
         if (!process_.waitForStarted(5000))
             return;
@@ -90,20 +91,71 @@ public:
             timeoutMs);
     }
     // SIGTERM, then a kill when it does not stop within the timeout.
-    void Stop(int timeoutMs = 5000) {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(timeoutMs)) {
-            process_.kill();
-            process_.waitForFinished(timeoutMs);
-        }
-    }
+    void Stop(int timeoutMs = 5000) { StopProcess(process_, timeoutMs); }
 
 private:
     QProcess process_;
     QString firstLine_;
     quint16 port_ = 0;
+};
+
+// The simulator with its trace (every message it received or sent, one a line) kept for a
+// test to search: a test takes a mark, acts, then looks for a line from that mark on.
+class TracedSimulator {
+public:
+    TracedSimulator() : simulator_({}, 0, true) {
+        QObject::connect(&simulator_.Process(), &QProcess::readyReadStandardOutput,
+                         [this] { Collect(); });
+        Collect();
+    }
+    // Stopping the simulator reads what it still prints: nothing may be collected then.
+    ~TracedSimulator() {
+        QObject::disconnect(&simulator_.Process(), &QProcess::readyReadStandardOutput, nullptr,
+                            nullptr);
+    }
+    TracedSimulator(const TracedSimulator&) = delete;
+    TracedSimulator& operator=(const TracedSimulator&) = delete;
+
+    // 0 when the simulator did not come up.
+    quint16 Port() const { return simulator_.Port(); }
+    // The number of trace lines so far: a mark to search from.
+    int Mark() const { return static_cast<int>(lines_.size()); }
+    // The index of the first trace line from `mark` on that contains `text`, once there
+    // is one; -1 after the timeout.
+    int WaitForLine(const QString& text, int mark, int timeoutMs = 5000) {
+        int found = -1;
+        WaitUntil(
+            [&] {
+                found = Find(text, mark, static_cast<int>(lines_.size()));
+                return found >= 0;
+            },
+            timeoutMs);
+        return found;
+    }
+    // The index of the first line in [from, to) that contains `text`, or -1.
+    int Find(const QString& text, int from, int to) const {
+        for (int i = std::max(from, 0); i < to && i < lines_.size(); ++i)
+            if (lines_[i].contains(text))
+                return i;
+        return -1;
+    }
+    // The last trace lines from `mark` on, polls left out, for a failure message.
+    QString Tail(int mark = 0, int count = 12) const {
+        QStringList tail;
+        for (qsizetype i = lines_.size() - 1; i >= mark && i >= 0 && tail.size() < count; --i)
+            if (!lines_[i].contains(QLatin1String(" poll")))
+                tail.prepend(lines_[i]);
+        return tail.join('\n');
+    }
+
+private:
+    void Collect() {
+        while (simulator_.Process().canReadLine())
+            lines_ << QString::fromLatin1(simulator_.Process().readLine()).trimmed();
+    }
+
+    SimulatorProcess simulator_;
+    QStringList lines_;
 };
 
 // A panel reduced to its socket: sends bytes, and cuts received bytes into messages
