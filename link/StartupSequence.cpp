@@ -6,68 +6,78 @@
 #include "Values.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 
 namespace orl {
 
+namespace {
+
+// The request word that must be 0 again (every bit of the previous request answered)
+// before a step acts.
+enum class Awaits { Nothing, Word1, Word2 };
+
+enum class Action {
+    WholeTable,      // one request: the step's words, count 16383 (everything), first index 0
+    EachStripDevice, // per strip, in order: the step's words, count 1, the strip's device ID
+    EachStripSource, // RequestInchan(true): 0, 4, 1, source - 1 per strip, in order
+    SetAllStrips,    // the window sets every strip from the answers (InitAllSliders)
+};
+
+struct StartupStepRow {
+    Awaits awaits;
+    Action action;
+    std::int32_t word1;
+    std::int32_t word2;
+};
+
+// Step n runs while StartupStep is n and, once its action is done, makes it n + 1; after
+// the last, StartupStep is StartupComplete.
+constexpr std::array<StartupStepRow, StartupComplete> StartupSteps{{
+    {Awaits::Nothing, Action::WholeTable, wire::RequestInputNames, 0},
+    {Awaits::Word1, Action::WholeTable, wire::RequestCrosspointMap, 0},
+    {Awaits::Word1, Action::WholeTable, wire::RequestRelayStates, 0},
+    {Awaits::Word1, Action::WholeTable, wire::RequestOptoStates, 0},
+    {Awaits::Word1, Action::WholeTable, 0, wire::RequestConsoleNames},
+    {Awaits::Word2, Action::EachStripDevice, 0, wire::RequestDeviceData},
+    {Awaits::Word2, Action::EachStripSource, 0, 0},
+    {Awaits::Word2, Action::SetAllStrips, 0, 0},
+}};
+
+} // namespace
+
 void TCPComm::RunStartupSequence() {
     try {
-        switch (v_.StartupStep) {
-        case 0:
-            SendInfoRequest(wire::RequestInputNames, 0, None, 0);
-            v_.StartupStep = 1;
+        const std::int16_t step = v_.StartupStep;
+        if (step < 0 || step >= StartupComplete)
+            return; // complete
+        const StartupStepRow& row = StartupSteps.at(static_cast<std::size_t>(step));
+        if ((row.awaits == Awaits::Word1 && v_.PendingRequestMask1 != 0) ||
+            (row.awaits == Awaits::Word2 && v_.PendingRequestMask2 != 0))
+            return;
+        switch (row.action) {
+        case Action::WholeTable:
+            SendInfoRequest(row.word1, row.word2, None, 0);
             break;
-        case 1:
-            if (v_.PendingRequestMask1 != 0)
-                return;
-            SendInfoRequest(wire::RequestCrosspointMap, 0, None, 0);
-            v_.StartupStep = 2;
-            break;
-        case 2:
-            if (v_.PendingRequestMask1 != 0)
-                return;
-            SendInfoRequest(wire::RequestRelayStates, 0, None, 0);
-            v_.StartupStep = 3;
-            break;
-        case 3:
-            if (v_.PendingRequestMask1 != 0)
-                return;
-            SendInfoRequest(wire::RequestOptoStates, 0, None, 0);
-            v_.StartupStep = 4;
-            break;
-        case 4:
-            if (v_.PendingRequestMask1 != 0)
-                return;
-            SendInfoRequest(0, wire::RequestConsoleNames, None, 0);
-            v_.StartupStep = 5;
-            break;
-        case 5:
-            if (v_.PendingRequestMask2 != 0)
-                return;
+        case Action::EachStripDevice:
             // Every strip's device is awaited, not only the first to answer: the next
             // step asks for the attributes of the sources these answers report.
             for (long long i = 0; i < v_.FaderCount; ++i) {
                 const std::int16_t id = v_.FaderDeviceID[i];
                 if (v_.PanelMode != PanelModeConsole && v_.DeviceIDs.Contains(id))
                     v_.DeviceIDs[id].RequestPending = true;
-                SendInfoRequest(0, wire::RequestDeviceData, 1, id);
+                SendInfoRequest(row.word1, row.word2, 1, id);
             }
-            v_.StartupStep = 6;
             break;
-        case 6:
-            if (v_.PendingRequestMask2 != 0)
-                return;
+        case Action::EachStripSource:
             RequestInchan(true);
-            v_.StartupStep = 7;
             break;
-        case 7:
-            if (v_.PendingRequestMask2 != 0)
-                return;
+        case Action::SetAllStrips:
             window_.InitAllSliders();
-            v_.StartupStep = 8;
             break;
-        default:
-            break; // complete
         }
+        v_.StartupStep = static_cast<std::int16_t>(step + 1);
     } catch (...) {
         // Ends the call silently; the next call tries the same step again.
     }
