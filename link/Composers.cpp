@@ -1,5 +1,11 @@
 // Outgoing commands. Each composer builds its message completely before anything is
 // written, so a field out of range fails the whole message and nothing is sent.
+//
+// The table above each composer lists every byte of its frame by position. A 14-bit
+// field takes two bytes, low 7-bit group first; a 28-bit field four groups, least
+// significant first. The checksum is the 7-bit sum of the bytes between the command byte
+// and the checksum itself. A fixed byte whose meaning is the switcher's is named FixedN
+// after its position N.
 #include "TCPComm.h"
 
 #include "FrameWriter.h"
@@ -15,8 +21,46 @@ long long LessOne(int number) {
     return number == None ? None : number - 1LL;
 }
 
+namespace d6 { // channel on/off
+constexpr int Fixed2 = 0x00;
+constexpr int EntryCount = 1;
+} // namespace d6
+
+namespace e3 { // gain
+constexpr int Fixed1 = 0x02;
+constexpr int Fixed3 = 1; // 14-bit
+} // namespace e3
+
+namespace d3 { // source change
+constexpr int Fixed1 = 0x01;
+constexpr int Fixed2 = 1; // 14-bit
+constexpr int Fixed4 = 0x05;
+constexpr int Fixed9 = 0x00;
+} // namespace d3
+
+namespace crosspoint {        // 0xFE crosspoint change
+constexpr int Fixed11 = None; // 14-bit
+constexpr int Fixed13 = 0x7F;
+constexpr int Fixed14 = 0x7F;
+constexpr int Fixed15 = 0x7F;
+constexpr int Fixed16 = 0x04;
+constexpr int Level1StandIn = 1024; // 14-bit, sent in place of the record's level 1
+} // namespace crosspoint
+
+namespace take { // 0xFE simple take
+constexpr int Fixed6 = 0x00;
+} // namespace take
+
 } // namespace
 
+// F2 information request, 13 bytes:
+//   0      F2
+//   1-4    request word 1, 28-bit
+//   5-6    request word 2, 14-bit (Console mode: without the device data and attribute bits)
+//   7-8    count, 14-bit (16383: the whole table)
+//   9-10   first index, 14-bit, 0-based, sent as given
+//   11     checksum
+//   12     FF
 void TCPComm::SendInfoRequest(std::int32_t word1, std::int32_t word2, int count, int firstIndex) {
     try {
         if (v_.PanelMode == PanelModeConsole)
@@ -35,12 +79,22 @@ void TCPComm::SendInfoRequest(std::int32_t word1, std::int32_t word2, int count,
     }
 }
 
+// D6 channel on/off, 11 bytes (the layout of the switcher's report, with one entry):
+//   0      D6
+//   1      flags
+//   2      00
+//   3      01, the number of entries
+//   4-5    source - 1, 14-bit (16383 stays 16383)
+//   6-7    console - 1, 14-bit (16383 stays 16383)
+//   8      state: 0 off, 1 on
+//   9      checksum
+//   10     FF
 void TCPComm::SendChannelOnOff(int source, int state, int flags, int console) {
     try {
         const Bytes message = FrameWriter(wire::ChannelOnOff)
                                   .Byte(flags)
-                                  .Byte(0)
-                                  .Byte(1) // one entry
+                                  .Byte(d6::Fixed2)
+                                  .Byte(d6::EntryCount)
                                   .Value14(LessOne(source))
                                   .Value14(LessOne(console))
                                   .Byte(state)
@@ -51,10 +105,24 @@ void TCPComm::SendChannelOnOff(int source, int state, int flags, int console) {
     }
 }
 
+// E3 gain, 11 bytes, or 13 with an extra value:
+//   0      E3
+//   1      02
+//   2      parameter (the gain slider sends 20)
+//   3-4    1, 14-bit (01 00)
+//   5-6    device ID, 14-bit, sent as given
+//   7-8    value, 14-bit (1024: 0 dB)
+//   9-10   extra value, 14-bit; left out when it is 16383
+//   next   checksum
+//   last   FF
 void TCPComm::SendGainChange(int parameter, int value, int deviceID, int extra) {
     try {
         FrameWriter writer(wire::GainChange);
-        writer.Byte(2).Byte(parameter).Value14(1).Value14(deviceID).Value14(value);
+        writer.Byte(e3::Fixed1)
+            .Byte(parameter)
+            .Value14(e3::Fixed3)
+            .Value14(deviceID)
+            .Value14(value);
         if (extra != None)
             writer.Value14(extra);
         SendToSwitcher(writer.Finish());
@@ -63,17 +131,27 @@ void TCPComm::SendGainChange(int parameter, int value, int deviceID, int extra) 
     }
 }
 
+// D3 source change, 12 bytes:
+//   0      D3
+//   1      01
+//   2-3    1, 14-bit (01 00)
+//   4      05
+//   5-6    device ID, 14-bit, sent as given
+//   7-8    source - 1, 14-bit; source 0 (none) goes out as 16383
+//   9      00
+//   10     checksum
+//   11     FF
 void TCPComm::SendSourceChange(int source, int deviceID) {
     try {
         // Source 0 means none; 16383 has no special case here and goes out as 16382.
         const long long wireSource = source == 0 ? None : source - 1LL;
         const Bytes message = FrameWriter(wire::SourceChange)
-                                  .Byte(1)
-                                  .Value14(1)
-                                  .Byte(5)
+                                  .Byte(d3::Fixed1)
+                                  .Value14(d3::Fixed2)
+                                  .Byte(d3::Fixed4)
                                   .Value14(deviceID)
                                   .Value14(wireSource)
-                                  .Byte(0)
+                                  .Byte(d3::Fixed9)
                                   .Finish();
         SendToSwitcher(message);
     } catch (...) {
@@ -81,6 +159,25 @@ void TCPComm::SendSourceChange(int source, int deviceID) {
     }
 }
 
+// FE crosspoint change, 33 bytes:
+//   0      FE
+//   1-2    mode word, 14-bit: the record's mode + 2048, + 1024 to assign
+//   3-4    source - 1, 14-bit
+//   5-6    bus - 1, 14-bit
+//   7-8    device ID, 14-bit
+//   9-10   spare value, 14-bit
+//   11-12  16383, 14-bit (7F 7F)
+//   13-15  7F 7F 7F
+//   16     04
+//   17     on flag, 7 bits (64 on, 0 off)
+//   18     the byte after the on flag, 7 bits
+//   19-22  extra word, 28-bit
+//   23-24  1024, 14-bit, in place of level 1 (which is not sent)
+//   25-26  gain, 14-bit
+//   27-28  level 3, 14-bit
+//   29-30  level 2, 14-bit
+//   31     checksum
+//   32     FF
 void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) {
     try {
         int mode = record.Mode | wire::CrosspointModeBit;
@@ -92,15 +189,15 @@ void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) 
                                   .Value14(LessOne(record.Bus))
                                   .Value14(record.DeviceID)
                                   .Value14(record.Spare)
-                                  .Value14(None)
-                                  .Byte(0x7F)
-                                  .Byte(0x7F)
-                                  .Byte(0x7F)
-                                  .Byte(0x04)
+                                  .Value14(crosspoint::Fixed11)
+                                  .Byte(crosspoint::Fixed13)
+                                  .Byte(crosspoint::Fixed14)
+                                  .Byte(crosspoint::Fixed15)
+                                  .Byte(crosspoint::Fixed16)
                                   .Byte(record.OnFlag & wire::DataMask)
                                   .Byte(record.AfterOnFlag & wire::DataMask)
                                   .Value28(record.ExtraWord)
-                                  .Value14(1024) // in place of level 1
+                                  .Value14(crosspoint::Level1StandIn)
                                   .Value14(record.Gain)
                                   .Value14(record.Level3)
                                   .Value14(record.Level2)
@@ -111,16 +208,35 @@ void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) 
     }
 }
 
+// FE simple take, 9 bytes:
+//   0      FE
+//   1-2    code, 14-bit (the IFB button: 37 press, 33 release)
+//   3-4    first argument, 14-bit, sent as given
+//   5      second argument, one byte
+//   6      00
+//   7      checksum
+//   8      FF
 void TCPComm::SendSimpleTake(int first, int second, int code) {
     try {
-        const Bytes message =
-            FrameWriter(wire::Take).Value14(code).Value14(first).Byte(second).Byte(0).Finish();
+        const Bytes message = FrameWriter(wire::Take)
+                                  .Value14(code)
+                                  .Value14(first)
+                                  .Byte(second)
+                                  .Byte(take::Fixed6)
+                                  .Finish();
         SendToSwitcher(message);
     } catch (...) {
         log_.WriteErrorLog("Error Sending Simple Take", "Switcher Message Error");
     }
 }
 
+// FE opto change, 9 bytes:
+//   0      FE
+//   1-2    code, 14-bit (relay 64 off, 68 on, 72 pulse; opto 96 off, 100 on)
+//   3-4    channel, 14-bit, 0-based, sent as given
+//   5-6    value, 14-bit, sent as given
+//   7      checksum
+//   8      FF
 void TCPComm::SendOptoChange(int value, int channel, wire::OptoChange code) {
     try {
         const Bytes message = FrameWriter(wire::Take)
