@@ -1,5 +1,8 @@
 // Handlers of the state reports the switcher sends: channels switched on or off and the
 // states of relays and optos.
+//
+// The table above each handler lists its frame by position; a 14-bit field takes two
+// bytes, low 7-bit group first.
 #include "IncomingHandlers.h"
 
 #include "Colours.h"
@@ -11,8 +14,10 @@
 
 namespace orl {
 
+using handler_support::ByteAt;
 using handler_support::ChecksumMatches;
 using handler_support::RequireData;
+using handler_support::Value14At;
 
 namespace {
 
@@ -20,16 +25,38 @@ constexpr std::int32_t ResizingCount = 32;
 
 enum ChannelState : std::uint8_t { StateOff = 0, StateOn = 1, CueOff = 2, CueOn = 3 };
 
+namespace d6 { // channel on/off report
+constexpr std::size_t EntryCount = 3;
+constexpr std::size_t FirstEntry = 4;
+constexpr std::size_t EntrySize = 5;
+} // namespace d6
+
+namespace f7 { // relay and opto states
+constexpr std::size_t Table = 1;
+constexpr std::size_t Count = 2;
+constexpr std::size_t FirstEntry = 4;
+constexpr std::size_t EntrySize = 3;
+} // namespace f7
+
 } // namespace
 
+// D6 channel on/off report, n entries (the panel's own command is the same with one):
+//   0            D6
+//   1-2          not examined
+//   3            n, the number of entries
+//   4 + 5r       entry r: input channel, 14-bit, 0-based
+//   6 + 5r       entry r: console, 14-bit, 0-based; 16383 and 999 mean every console
+//   8 + 5r       entry r: state: 0 off, 1 on, 2 cue off, 3 cue on
+//   4 + 5n       checksum
+//   5 + 5n       FF
 void IncomingHandlers::ReceiveChannelOnOff(const Bytes& message) {
     try {
         if (!ChecksumMatches(message))
             return;
-        FrameReader frame(message, 3);
-        const int entries = frame.Byte();
+        const int entries = ByteAt(message, d6::EntryCount);
+        FrameReader frame(message, d6::FirstEntry);
         for (int r = 0; r < entries; ++r) {
-            RequireData(frame, 5);
+            RequireData(frame, d6::EntrySize);
             const std::int32_t channel = frame.Value14();
             const std::int32_t console = frame.Value14();
             const std::uint8_t state = frame.Byte();
@@ -73,13 +100,20 @@ void IncomingHandlers::ReceiveChannelOnOff(const Bytes& message) {
     }
 }
 
+// F7 relay or opto states, n entries:
+//   0            F7
+//   1            table: 30 optos, 40 relays
+//   2-3          n, the number of entries, 14-bit
+//   4 + 3r       entry r: channel, 14-bit, 0-based (the index into the table)
+//   6 + 3r       entry r: state (1 on)
+//   4 + 3n       checksum
+//   5 + 3n       FF
 void IncomingHandlers::ReceiveOptoRelayStates(const Bytes& message) {
     try {
         if (!ChecksumMatches(message))
             return;
-        FrameReader frame(message);
-        const int table = frame.Byte();
-        const std::int32_t count = frame.Value14();
+        const int table = ByteAt(message, f7::Table);
+        const std::int32_t count = Value14At(message, f7::Count);
 
         // A report of 32 or more entries is a whole table: it sizes the table and answers the
         // request for it. Smaller reports are changes.
@@ -97,8 +131,9 @@ void IncomingHandlers::ReceiveOptoRelayStates(const Bytes& message) {
         Table<std::int16_t>* states = table == wire::OptoTable    ? &v_.OptoStates
                                       : table == wire::RelayTable ? &v_.RelayStates
                                                                   : nullptr;
+        FrameReader frame(message, f7::FirstEntry);
         for (std::int32_t r = 0; r < count; ++r) {
-            RequireData(frame, 3);
+            RequireData(frame, f7::EntrySize);
             const std::int32_t channel = frame.Value14();
             const std::uint8_t value = frame.Byte();
             if (states != nullptr && states->Contains(channel))
