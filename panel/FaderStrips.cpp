@@ -1,10 +1,8 @@
-// The fader strips: creating and removing them as the fader count changes, the window
-// width that follows, the gain slider with its label and the "0db" button.
+// The fader strips: finding one by index, adding and removing them as the fader count
+// changes, the window width that follows, the gain slider with its label and the "0db" button.
 
 #include "frmMain.h"
 
-#include "Controls.h"
-#include "Look.h"
 #include "OrlError.h"
 #include "Twips.h"
 #include "Values.h"
@@ -13,144 +11,64 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 
 namespace orl {
 
 namespace {
 
-constexpr int StripSpacing = 1720;
-constexpr int StripWidthAllowance = 1920; // last strip's left to the window's right edge
-constexpr int FirstStripLeft = 120;       // after LoadFaders
-constexpr int SingleStripLeft = 240;      // as designed, and after UnloadFaders to one strip
+constexpr int FirstStripLeft = 120;  // after LoadFaders
+constexpr int SingleStripLeft = 240; // as designed, and after UnloadFaders to one strip
 constexpr int SingleStripWidth = 2325;
-constexpr int FrameTop = 120;
-constexpr int FrameWidth = 1695;
-constexpr int FrameHeight = 9375;
 
-constexpr int SliderTop = -1144; // the slider holds the negated gain position: top = +12 dB
-constexpr int SliderBottom = -224;
 constexpr int ZeroDbPosition = 1024;
 constexpr int OffPosition = 24;
 constexpr int LowestSentPosition = 225;
 constexpr double InitOffThreshold = -99.9;
 constexpr double MoveOffThreshold = -79.9;
 
-ColourButton* StripButtonControl(QWidget* parent, const char* name, const QString& caption,
-                                 int left, int top, int width, int height, double points) {
-    auto* button = new ColourButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    Place(button, left, top, width, height);
-    button->setFont(Font(QStringLiteral("Liberation Serif"), points));
-    return button;
-}
-
-void CheckStrip(int index, int count) {
-    if (index < 0 || index >= count)
-        ThrowSubscript();
-}
-
 } // namespace
 
-// ---- Creating and wiring one strip ------------------------------------------------------
+// ---- Finding, adding and wiring strips ----------------------------------------------------
 
-void frmMain::CreateStrip(int index) {
-    if (index != StripCount())
-        ThrowInvalidCall(); // strips are only ever added at the right-hand end
-    FaderStrip s;
-    s.frSlider = new QFrame(panel_);
-    s.frSlider->setObjectName(QStringLiteral("frSlider"));
-    Place(s.frSlider, SingleStripLeft, FrameTop, FrameWidth, FrameHeight);
-    PaintBackground(s.frSlider, PanelColour);
-    QWidget* f = s.frSlider;
-
-    s.cmbSource = new QComboBox(f);
-    s.cmbSource->setObjectName(QStringLiteral("cmbSource"));
-    s.cmbSource->setEditable(true);
-    s.cmbSource->setInsertPolicy(QComboBox::NoInsert);
-    // No completion: it would turn a typed number or part of a name into a chosen entry
-    // (and send it) when the field is left.
-    s.cmbSource->setCompleter(nullptr);
-    Place(s.cmbSource, 10, 240, 1700, 315);
-    s.cmbSource->setFont(Font(QStringLiteral("Liberation Sans"), 8.25, true));
-    PaintOnPanel(s.cmbSource);
-
-    s.lblGain =
-        MakeLabel(f, QStringLiteral("lblGain"), QStringLiteral("Gain (0db)"), 600, 5580, 1080, 255);
-    s.lblGain->setFont(Font(QStringLiteral("Liberation Sans"), 8.25, true));
-    PaintOnPanel(s.lblGain);
-
-    s.sliGain = new QSlider(Qt::Vertical, f);
-    s.sliGain->setObjectName(QStringLiteral("sliGain"));
-    Place(s.sliGain, 520, 1475, 630, 3975);
-    s.sliGain->setRange(SliderTop, SliderBottom);
-    s.sliGain->setInvertedAppearance(true); // the minimum (highest gain) at the top
-    s.sliGain->setInvertedControls(true);   // so that Up and Page Up raise the gain
-    s.sliGain->setSingleStep(1);
-    s.sliGain->setPageStep(5);
-    s.sliGain->setTickInterval(50);
-    s.sliGain->setTickPosition(QSlider::TicksRight);
-    s.sliGain->setValue(SliderBottom);
-    s.sliGain->setFocusPolicy(Qt::StrongFocus);
-
-    s.cmdZerodb =
-        MakeButton(f, QStringLiteral("cmdZerodb"), QStringLiteral("0db"), 120, 5580, 480, 200);
-    s.cmdZerodb->setToolTip(QStringLiteral("Clear Command History"));
-
-    s.cmdBtn1 = StripButtonControl(f, "cmdBtn1", QStringLiteral("PGM"), 120, 720, 735, 615, 9.75);
-    s.cmdBtn2 = StripButtonControl(f, "cmdBtn2", QStringLiteral("OFFLN"), 900, 720, 735, 615, 9.75);
-    s.cmdBtn3 = StripButtonControl(f, "cmdBtn3", QStringLiteral("CUE"), 120, 6000, 735, 615, 9.75);
-    s.cmdBtn4 = StripButtonControl(f, "cmdBtn4", QStringLiteral("IFB"), 900, 6000, 735, 615, 9.75);
-    s.cmdOn = StripButtonControl(f, "cmdOn", QStringLiteral("ON"), 240, 6840, 1215, 1095, 24);
-    s.cmdOff = StripButtonControl(f, "cmdOff", QStringLiteral("OFF"), 240, 8160, 1215, 1095, 24);
-
-    strips_.push_back(s);
-    s.frSlider->show();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{s.cmbSource, s.lblGain, s.sliGain, s.cmdZerodb, s.cmdBtn1,
-                                         s.cmdBtn2, s.cmdBtn3, s.cmdBtn4, s.cmdOn, s.cmdOff})
-        w->show();
+const FaderStrip& frmMain::Strip(int index) const {
+    if (index < 0 || index >= StripCount())
+        ThrowSubscript();
+    return *strips_[static_cast<std::size_t>(index)];
 }
 
-void frmMain::DestroyStrip(int index) {
+void frmMain::AddStrip() {
+    strips_.push_back(std::make_unique<FaderStrip>(panel_));
+    ConnectStripSignals(StripCount() - 1);
+}
+
+void frmMain::RemoveStrip(int index) {
     // The strip the window is designed with stays; others go from the right-hand end only.
     if (index < 1 || index != StripCount() - 1)
         ThrowInvalidCall();
-    const FaderStrip s = strips_.back();
     strips_.pop_back();
-    for (QWidget* w : std::initializer_list<QWidget*>{s.cmbSource, s.lblGain, s.sliGain,
-                                                      s.cmdZerodb, s.cmdBtn1, s.cmdBtn2, s.cmdBtn3,
-                                                      s.cmdBtn4, s.cmdOn, s.cmdOff, s.frSlider})
-        delete w;
 }
 
+// Every handler is guarded here, where it is connected.
 void frmMain::ConnectStripSignals(int index) {
-    CheckStrip(index, StripCount());
-    const FaderStrip& s = strips_[static_cast<std::size_t>(index)];
+    const FaderStrip& s = Strip(index);
     const int i = index;
-    connect(s.cmdOn, &QPushButton::clicked, this,
-            [this, i] { Guarded([=, this] { cmdOn_Click(i); }); });
-    connect(s.cmdOff, &QPushButton::clicked, this,
-            [this, i] { Guarded([=, this] { cmdOff_Click(i); }); });
-    connect(s.cmdBtn1, &QPushButton::clicked, this,
-            [this, i] { Guarded([=, this] { cmdBtn1_Click(i); }); });
-    connect(s.cmdBtn2, &QPushButton::clicked, this,
-            [this, i] { Guarded([=, this] { cmdBtn2_Click(i); }); });
-    connect(s.cmdBtn3, &QPushButton::clicked, this,
-            [this, i] { Guarded([=, this] { cmdBtn3_Click(i); }); });
-    connect(s.cmdBtn4, &ColourButton::mouseDown, this,
-            [this, i] { Guarded([=, this] { cmdBtn4_MouseDown(i); }); });
-    connect(s.cmdBtn4, &ColourButton::mouseUp, this,
-            [this, i] { Guarded([=, this] { cmdBtn4_MouseUp(i); }); });
-    connect(s.cmbSource, &QComboBox::activated, this,
-            [this, i](int) { Guarded([=, this] { cmbSource_Click(i); }); });
+    ConnectGuarded(s.cmdOn, &QPushButton::clicked, [this, i] { cmdOn_Click(i); });
+    ConnectGuarded(s.cmdOff, &QPushButton::clicked, [this, i] { cmdOff_Click(i); });
+    ConnectGuarded(s.cmdBtn1, &QPushButton::clicked, [this, i] { cmdBtn1_Click(i); });
+    ConnectGuarded(s.cmdBtn2, &QPushButton::clicked, [this, i] { cmdBtn2_Click(i); });
+    ConnectGuarded(s.cmdBtn3, &QPushButton::clicked, [this, i] { cmdBtn3_Click(i); });
+    ConnectGuarded(s.cmdBtn4, &ColourButton::mouseDown, [this, i] { cmdBtn4_MouseDown(i); });
+    ConnectGuarded(s.cmdBtn4, &ColourButton::mouseUp, [this, i] { cmdBtn4_MouseUp(i); });
+    ConnectGuarded(s.cmbSource, &QComboBox::activated, [this, i] { cmbSource_Click(i); });
     // Every position change reaches the move handler except those the program makes
     // itself (signals blocked, or UpdatingControls) and Home/End, sent on key release.
-    connect(s.sliGain, &QSlider::valueChanged, this, [this, i](int) {
+    ConnectGuarded(s.sliGain, &QSlider::valueChanged, [this, i] {
         if (!keyMoveInProgress_)
-            Guarded([=, this] { sliGain_Scroll(i); });
+            sliGain_Scroll(i);
     });
-    connect(s.cmdZerodb, &QPushButton::clicked, this,
-            [this, i] { Guarded([=, this] { cmdZerodb_Click(i); }); });
+    ConnectGuarded(s.cmdZerodb, &QPushButton::clicked, [this, i] { cmdZerodb_Click(i); });
     s.sliGain->installEventFilter(this);
     s.cmbSource->installEventFilter(this);
 }
@@ -164,52 +82,36 @@ void frmMain::ChainTabOrder() {
             QWidget::setTabOrder(previous, w);
         previous = w;
     };
-    for (const FaderStrip& s : strips_) {
-        next(s.cmdZerodb);
-        next(s.sliGain);
-        next(s.cmdBtn1);
-        next(s.cmdOn);
-        next(s.cmdOff);
-        next(s.cmbSource);
-        next(s.cmdBtn2);
-        next(s.cmdBtn3);
-        next(s.cmdBtn4);
-    }
-    for (ColourButton* b : cmdUserButton_)
+    for (const std::unique_ptr<FaderStrip>& s : strips_)
+        for (QWidget* w : s->TabOrder())
+            next(w);
+    for (ColourButton* b : column_->Buttons())
         next(b);
 }
 
 // ---- Adding and removing strips ---------------------------------------------------------
 
-namespace {
-
-// Step 2 of the window layout: the button column, when shown, follows the last strip.
-void PlaceButtonColumn(frmMain& window, QFrame* frBtns, bool display, int lastStripLeft) {
-    if (display) {
-        frBtns->show();
-        SetLeftTwips(frBtns, lastStripLeft + StripSpacing);
-        window.SetWindowWidthTwips(LeftTwips(frBtns) + StripWidthAllowance);
-    } else {
-        frBtns->hide();
-    }
+int frmMain::LastStripLeft() const {
+    return LeftTwips(Strip(v_.FaderCount - 1).frSlider);
 }
 
-} // namespace
+// Step 2 of the window layout: the button column, when shown, follows the last strip and
+// the window's right edge follows the column; hidden, it leaves the width as it is.
+void frmMain::FollowWithButtonColumn() {
+    if (const std::optional<int> width = column_->Follow(LastStripLeft(), v_.DisplayButtonPanel))
+        SetWindowWidthTwips(*width);
+}
 
 void frmMain::LoadFaders() {
     try {
-        CheckStrip(0, StripCount());
-        SetLeftTwips(strips_[0].frSlider, FirstStripLeft);
+        SetLeftTwips(Strip(0).frSlider, FirstStripLeft);
         for (int i = v_.LoadedFaderCount; i <= v_.FaderCount - 1; ++i) {
-            CheckStrip(i - 1, StripCount());
-            const QFrame* previous = strips_[static_cast<std::size_t>(i - 1)].frSlider;
-            if (i == StripCount()) {
-                CreateStrip(i);
-                ConnectStripSignals(i);
-            }
-            QFrame* frame = strips_[static_cast<std::size_t>(i)].frSlider;
+            const QFrame* previous = Strip(i - 1).frSlider;
+            if (i == StripCount())
+                AddStrip();
+            QFrame* frame = Strip(i).frSlider;
             frame->move(frame->x(), previous->y());
-            SetLeftTwips(frame, LeftTwips(previous) + StripSpacing);
+            SetLeftTwips(frame, LeftTwips(previous) + FaderStrip::Spacing);
             frame->show();
             if (v_.PendingRequestMask1 == 0 && v_.PendingRequestMask2 == 0) {
                 LoadInputCombo(i);
@@ -218,10 +120,8 @@ void frmMain::LoadFaders() {
         }
         ChainTabOrder();
         v_.LoadedFaderCount = v_.FaderCount;
-        CheckStrip(v_.FaderCount - 1, StripCount());
-        const int last = LeftTwips(Strip(v_.FaderCount - 1).frSlider);
-        SetWindowWidthTwips(last + StripWidthAllowance);
-        PlaceButtonColumn(*this, frBtns_, v_.DisplayButtonPanel, last);
+        SetWindowWidthTwips(LastStripLeft() + RightEdgeAllowance);
+        FollowWithButtonColumn();
     } catch (...) {
         log_.WriteErrorLog("Error Loading Faders", "Display Error");
     }
@@ -230,17 +130,16 @@ void frmMain::LoadFaders() {
 void frmMain::UnloadFaders() {
     try {
         // Refuse a count that would take the designed strip away before removing anything.
-        CheckStrip(v_.FaderCount - 1, StripCount());
+        static_cast<void>(Strip(v_.FaderCount - 1));
         for (int i = v_.LoadedFaderCount - 1; i >= v_.FaderCount; --i)
-            DestroyStrip(i);
+            RemoveStrip(i);
         v_.LoadedFaderCount = v_.FaderCount;
-        SetWindowWidthTwips(LeftTwips(Strip(v_.FaderCount - 1).frSlider) + StripWidthAllowance);
+        SetWindowWidthTwips(LastStripLeft() + RightEdgeAllowance);
         if (v_.FaderCount == 1) {
-            SetLeftTwips(strips_[0].frSlider, SingleStripLeft);
+            SetLeftTwips(Strip(0).frSlider, SingleStripLeft);
             SetWindowWidthTwips(SingleStripWidth);
         }
-        PlaceButtonColumn(*this, frBtns_, v_.DisplayButtonPanel,
-                          LeftTwips(Strip(v_.FaderCount - 1).frSlider));
+        FollowWithButtonColumn();
     } catch (...) {
         log_.WriteErrorLog("Error Loading Faders", "Display Error");
     }
@@ -271,10 +170,9 @@ void frmMain::InitSlider(int index) {
         return;
     v_.UpdatingControls = true;
     try {
-        CheckStrip(index, StripCount());
-        const FaderStrip& s = strips_[static_cast<std::size_t>(index)];
+        const FaderStrip& s = Strip(index);
         const DeviceIDRecord& r = v_.DeviceIDs[v_.FaderDeviceID[index]];
-        if (RoundHalfEven(r.ChannelStatus / 64.0) != 0) {
+        if (RoundHalfEven(r.ChannelStatus / static_cast<double>(wire::ChannelOnStatus)) != 0) {
             s.cmdOn->SetBackgroundColour(OnColour);
             s.cmdOff->SetBackgroundColour(IdleColour);
             v_.FaderOnState[index] = 1;
@@ -315,8 +213,7 @@ void frmMain::sliGain_Scroll(int index) {
     if (v_.UpdatingControls)
         return;
     try {
-        CheckStrip(index, StripCount());
-        const FaderStrip& s = strips_[static_cast<std::size_t>(index)];
+        const FaderStrip& s = Strip(index);
         int gain = std::abs(s.sliGain->value());
         if (gain < LowestSentPosition)
             gain = OffPosition;
@@ -334,8 +231,7 @@ void frmMain::sliGain_KeyUp(int index, int keyCode) {
 }
 
 void frmMain::cmdZerodb_Click(int index) {
-    CheckStrip(index, StripCount());
-    QSlider* slider = strips_[static_cast<std::size_t>(index)].sliGain;
+    QSlider* slider = Strip(index).sliGain;
     {
         const QSignalBlocker quiet(slider);
         slider->setValue(-ZeroDbPosition);

@@ -15,17 +15,11 @@ namespace {
 
 constexpr int EnterKey = 13;
 
-QComboBox* ComboOf(std::vector<FaderStrip>& strips, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= strips.size())
-        ThrowSubscript();
-    return strips[static_cast<std::size_t>(index)].cmbSource;
-}
-
 } // namespace
 
 void frmMain::LoadInputCombo(int index) {
     try {
-        QComboBox* combo = ComboOf(strips_, index);
+        QComboBox* combo = Strip(index).cmbSource;
         // Filling the list is not an operator's choice: it must not send a source change.
         const QSignalBlocker quiet(combo);
         combo->clear();
@@ -43,7 +37,7 @@ void frmMain::LoadInputCombo(int index) {
 
 void frmMain::UpdateActiveSource(int index) {
     try {
-        QComboBox* combo = ComboOf(strips_, index);
+        QComboBox* combo = Strip(index).cmbSource;
         std::int16_t s = v_.DeviceIDs[v_.FaderDeviceID[index]].Source;
         if (v_.PanelMode == PanelModeConsole) {
             // The strip's own choice wins; a strip set to no source stays without one.
@@ -73,72 +67,66 @@ void frmMain::UpdateActiveSource(int index) {
 }
 
 void frmMain::cmbSource_Click(int index) {
-    Guarded([&] {
-        if (v_.UpdatingControls)
-            return;
-        const int e = ComboOf(strips_, index)->currentIndex();
-        if (e < 0)
-            return; // nothing chosen: nothing to send
-        const std::int16_t source = e == 0 ? None : ToInteger(static_cast<long long>(e));
-        v_.FaderSource[index] = source;
-        if (source != None)
-            v_.InputChannels[source - 1].AttributesWanted = true;
-        v_.InchanRequestPending = true;
-        link_.SendSourceChange(v_.FaderSource[index], v_.FaderDeviceID[index]);
-    });
+    if (v_.UpdatingControls)
+        return;
+    const int e = Strip(index).cmbSource->currentIndex();
+    if (e < 0)
+        return; // nothing chosen: nothing to send
+    const std::int16_t source = e == 0 ? None : ToInteger(static_cast<long long>(e));
+    v_.FaderSource[index] = source;
+    if (source != None)
+        v_.InputChannels[source - 1].AttributesWanted = true;
+    v_.InchanRequestPending = true;
+    link_.SendSourceChange(v_.FaderSource[index], v_.FaderDeviceID[index]);
 }
 
 void frmMain::cmbSource_KeyPress(int index, int keyAscii) {
     if (keyAscii != EnterKey)
         return;
-    Guarded([&] {
-        QComboBox* combo = ComboOf(strips_, index);
-        const int count = combo->count();
-        const QByteArray typed = combo->currentText().toLatin1();
-        const std::string_view text(typed.constData(), static_cast<std::size_t>(typed.size()));
+    QComboBox* combo = Strip(index).cmbSource;
+    const int count = combo->count();
+    const QByteArray typed = combo->currentText().toLatin1();
+    const std::string_view text(typed.constData(), static_cast<std::size_t>(typed.size()));
 
-        int entry = -1;
-        if (IsNumber(text)) {
-            const double n = RoundHalfEven(NumberOfText(text));
-            if (n >= count)
-                entry = count - 1;
-            else if (n >= 0)
-                entry = static_cast<int>(n);
-        }
-        if (entry < 0) {
-            // Not a number (or below 0): the current choice is put back.
-            const std::int16_t current = v_.FaderSource[index];
-            entry = current == None ? 0 : current;
-        }
-        if (entry < 0 || entry >= count) {
-            // The current choice is not in the list: only the typed text is undone.
-            const QSignalBlocker quiet(combo);
-            combo->setEditText(combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex())
-                                                          : QString());
-            return;
-        }
-        {
-            // The choice is sent once, below, however the combo box's signals are wired.
-            const QSignalBlocker quiet(combo);
-            combo->setCurrentIndex(entry);
-            combo->setEditText(combo->itemText(entry));
-        }
-        cmbSource_Click(index);
-    });
+    int entry = -1;
+    if (IsNumber(text)) {
+        const double n = RoundHalfEven(NumberOfText(text));
+        if (n >= count)
+            entry = count - 1;
+        else if (n >= 0)
+            entry = static_cast<int>(n);
+    }
+    if (entry < 0) {
+        // Not a number (or below 0): the current choice is put back.
+        const std::int16_t current = v_.FaderSource[index];
+        entry = current == None ? 0 : current;
+    }
+    if (entry < 0 || entry >= count) {
+        // The current choice is not in the list: only the typed text is undone.
+        const QSignalBlocker quiet(combo);
+        combo->setEditText(combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex())
+                                                      : QString());
+        return;
+    }
+    {
+        // The choice is sent once, below, however the combo box's signals are wired.
+        const QSignalBlocker quiet(combo);
+        combo->setCurrentIndex(entry);
+        combo->setEditText(combo->itemText(entry));
+    }
+    cmbSource_Click(index);
 }
 
 void frmMain::cmbSource_LostFocus(int index) {
-    Guarded([&] {
-        QComboBox* combo = ComboOf(strips_, index);
-        const int current = combo->currentIndex();
-        const QString chosen = current >= 0 ? combo->itemText(current) : QString();
-        if (combo->currentText() == chosen)
-            return;
-        // With the current choice's text back in the field, the combo box finds nothing new
-        // to choose when its edit field finishes.
-        const QSignalBlocker quiet(combo);
-        combo->setEditText(chosen);
-    });
+    QComboBox* combo = Strip(index).cmbSource;
+    const int current = combo->currentIndex();
+    const QString chosen = current >= 0 ? combo->itemText(current) : QString();
+    if (combo->currentText() == chosen)
+        return;
+    // With the current choice's text back in the field, the combo box finds nothing new
+    // to choose when its edit field finishes.
+    const QSignalBlocker quiet(combo);
+    combo->setEditText(chosen);
 }
 
 } // namespace orl

@@ -11,30 +11,6 @@ namespace orl {
 
 namespace {
 
-FaderStrip& StripAt(std::vector<FaderStrip>& strips, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= strips.size())
-        ThrowSubscript();
-    return strips[static_cast<std::size_t>(index)];
-}
-
-ColourButton* ButtonOf(FaderStrip& strip, StripButton button) {
-    switch (button) {
-    case StripButton::On:
-        return strip.cmdOn;
-    case StripButton::Off:
-        return strip.cmdOff;
-    case StripButton::Btn1:
-        return strip.cmdBtn1;
-    case StripButton::Btn2:
-        return strip.cmdBtn2;
-    case StripButton::Btn3:
-        return strip.cmdBtn3;
-    case StripButton::Btn4:
-        return strip.cmdBtn4;
-    }
-    return nullptr;
-}
-
 // The input channel record of a strip's source, or nullptr when the source is none or
 // has no record.
 const InputChannelRecord* InputChannelOf(const Variables& v, std::int16_t source) {
@@ -51,54 +27,49 @@ bool BusInUse(std::int16_t bus) {
 
 void frmMain::SetStripButtonColour(int strip, StripButton button, Colour colour) {
     // A strip that does not exist yet takes its colours from InitSlider when it is created.
-    if (strip < 0 || static_cast<std::size_t>(strip) >= strips_.size())
+    if (strip < 0 || strip >= StripCount())
         return;
-    if (ColourButton* b = ButtonOf(strips_[static_cast<std::size_t>(strip)], button))
+    if (ColourButton* b = Strip(strip).Button(button))
         b->SetBackgroundColour(colour);
 }
 
 namespace {
 constexpr int ChannelFlags = 127;
-constexpr std::uint8_t StatusOn = 64;
 constexpr std::uint8_t StatusOff = 0;
 } // namespace
 
 void frmMain::cmdOn_Click(int index) {
-    Guarded([&] {
-        link_.SendChannelOnOff(v_.FaderSource[index], 1, ChannelFlags, v_.ConsoleNumber);
-        v_.FaderOnState[index] = 1;
-        if (const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index])) {
-            const std::int16_t onOpto = rec->OnOpto;
-            const std::int16_t offOpto = rec->OffOpto;
-            if (onOpto != None)
-                link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOn);
-            if (offOpto != None)
-                link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOff);
-        }
-        FaderStrip& strip = StripAt(strips_, index);
-        strip.cmdOn->SetBackgroundColour(OnColour);
-        strip.cmdOff->SetBackgroundColour(IdleColour);
-        v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = StatusOn;
-    });
+    link_.SendChannelOnOff(v_.FaderSource[index], 1, ChannelFlags, v_.ConsoleNumber);
+    v_.FaderOnState[index] = 1;
+    if (const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index])) {
+        const std::int16_t onOpto = rec->OnOpto;
+        const std::int16_t offOpto = rec->OffOpto;
+        if (onOpto != None)
+            link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOn);
+        if (offOpto != None)
+            link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOff);
+    }
+    const FaderStrip& strip = Strip(index);
+    strip.cmdOn->SetBackgroundColour(OnColour);
+    strip.cmdOff->SetBackgroundColour(IdleColour);
+    v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = wire::ChannelOnStatus;
 }
 
 void frmMain::cmdOff_Click(int index) {
-    Guarded([&] {
-        link_.SendChannelOnOff(v_.FaderSource[index], 0, ChannelFlags, v_.ConsoleNumber);
-        v_.FaderOnState[index] = 0;
-        if (const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index])) {
-            const std::int16_t onOpto = rec->OnOpto;
-            const std::int16_t offOpto = rec->OffOpto;
-            if (onOpto != None)
-                link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOff);
-            if (offOpto != None)
-                link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOn);
-        }
-        FaderStrip& strip = StripAt(strips_, index);
-        strip.cmdOff->SetBackgroundColour(ActiveColour);
-        strip.cmdOn->SetBackgroundColour(IdleColour);
-        v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = StatusOff;
-    });
+    link_.SendChannelOnOff(v_.FaderSource[index], 0, ChannelFlags, v_.ConsoleNumber);
+    v_.FaderOnState[index] = 0;
+    if (const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index])) {
+        const std::int16_t onOpto = rec->OnOpto;
+        const std::int16_t offOpto = rec->OffOpto;
+        if (onOpto != None)
+            link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOff);
+        if (offOpto != None)
+            link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOn);
+    }
+    const FaderStrip& strip = Strip(index);
+    strip.cmdOff->SetBackgroundColour(ActiveColour);
+    strip.cmdOn->SetBackgroundColour(IdleColour);
+    v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = StatusOff;
 }
 
 namespace {
@@ -112,7 +83,7 @@ void ToggleBus(Variables& v, TCPComm& link, int index, std::int16_t bus, Table<b
     change.Source = v.FaderSource[index];
     change.Bus = bus;
     change.Gain = v.FaderGain[index];
-    change.OnFlag = v.FaderOnState[index] == 1 ? 64 : 0;
+    change.OnFlag = v.FaderOnState[index] == 1 ? wire::ChannelOnStatus : 0;
     change.ExtraWord = extraWord;
     if (!assigned[index]) {
         change.Mode = wire::CrosspointAssign;
@@ -129,52 +100,41 @@ void ToggleBus(Variables& v, TCPComm& link, int index, std::int16_t bus, Table<b
 } // namespace
 
 void frmMain::cmdBtn1_Click(int index) {
-    Guarded([&] {
-        if (!BusInUse(v_.ProgramBus))
-            return;
-        ToggleBus(v_, link_, index, v_.ProgramBus, v_.FaderOnProgram,
-                  StripAt(strips_, index).cmdBtn1, 0);
-    });
+    if (!BusInUse(v_.ProgramBus))
+        return;
+    ToggleBus(v_, link_, index, v_.ProgramBus, v_.FaderOnProgram, Strip(index).cmdBtn1, 0);
 }
 
 void frmMain::cmdBtn2_Click(int index) {
-    Guarded([&] {
-        if (!BusInUse(v_.OfflineBus))
-            return;
-        ToggleBus(v_, link_, index, v_.OfflineBus, v_.FaderOnOffline,
-                  StripAt(strips_, index).cmdBtn2, wire::OffBusExtraWord);
-    });
+    if (!BusInUse(v_.OfflineBus))
+        return;
+    ToggleBus(v_, link_, index, v_.OfflineBus, v_.FaderOnOffline, Strip(index).cmdBtn2,
+              wire::OffBusExtraWord);
 }
 
 void frmMain::cmdBtn3_Click(int index) {
-    Guarded([&] {
-        if (!BusInUse(v_.CueBus))
-            return;
-        ToggleBus(v_, link_, index, v_.CueBus, v_.FaderOnCue, StripAt(strips_, index).cmdBtn3,
-                  wire::OffBusExtraWord);
-    });
+    if (!BusInUse(v_.CueBus))
+        return;
+    ToggleBus(v_, link_, index, v_.CueBus, v_.FaderOnCue, Strip(index).cmdBtn3,
+              wire::OffBusExtraWord);
 }
 
 void frmMain::cmdBtn4_MouseDown(int index) {
-    Guarded([&] {
-        const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
-        if (rec == nullptr || rec->IFBOutput == None)
-            return;
-        link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
-                             wire::IFBPress);
-        StripAt(strips_, index).cmdBtn4->SetBackgroundColour(ActiveColour);
-    });
+    const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
+    if (rec == nullptr || rec->IFBOutput == None)
+        return;
+    link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
+                         wire::IFBPress);
+    Strip(index).cmdBtn4->SetBackgroundColour(ActiveColour);
 }
 
 void frmMain::cmdBtn4_MouseUp(int index) {
-    Guarded([&] {
-        const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
-        if (rec == nullptr || rec->IFBOutput == None)
-            return;
-        link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
-                             wire::IFBRelease);
-        StripAt(strips_, index).cmdBtn4->SetBackgroundColour(IdleColour);
-    });
+    const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
+    if (rec == nullptr || rec->IFBOutput == None)
+        return;
+    link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
+                         wire::IFBRelease);
+    Strip(index).cmdBtn4->SetBackgroundColour(IdleColour);
 }
 
 namespace {
@@ -201,7 +161,7 @@ bool BusCarriesDevice(const CrosspointRecord& bus, std::int16_t deviceID) {
 void frmMain::UpdateBussButtonTally() {
     try {
         for (int i = 0; i < v_.FaderCount; ++i) {
-            FaderStrip& strip = StripAt(strips_, i);
+            const FaderStrip& strip = Strip(i);
             struct BusButton {
                 ColourButton* button;
                 std::int16_t bus;

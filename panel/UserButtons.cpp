@@ -6,26 +6,13 @@
 #include "Look.h"
 #include "OrlError.h"
 #include "Protocol.h"
-#include "Twips.h"
 #include "Values.h"
 
 namespace orl {
 
 namespace {
 
-constexpr int UserButtonCount = 8;
-
-// Type codes: 1000 + 100 x (drives an opto) + 10 x (tally from Channel2) + behaviour.
-constexpr std::int16_t RelayToggle = 1000;
-constexpr std::int16_t RelayFollows = 1001;
-constexpr std::int16_t RelayMomentary = 1002;
-constexpr std::int16_t RelayToggleOptoTally = 1010;
-constexpr std::int16_t RelayFollowsOptoTally = 1011;
-constexpr std::int16_t RelayMomentaryOptoTally = 1012;
-constexpr std::int16_t OptoToggle = 1100;
-constexpr std::int16_t OptoFollows = 1101;
-constexpr std::int16_t OptoToggleOptoTally = 1110;
-constexpr std::int16_t OptoFollowsOptoTally = 1111;
+constexpr int UserButtonCount = ButtonColumn::ButtonCount;
 
 UserButtonRecord& ButtonRecord(Variables& v, int index) {
     if (index < 0 || index >= UserButtonCount)
@@ -50,21 +37,15 @@ bool IsOn(const Table<std::int16_t>& states, std::int16_t channel) {
 
 } // namespace
 
-void frmMain::CreateUserButtons() {
-    const QFont font = Font(QStringLiteral("Liberation Serif"), 9.75);
+// Every handler is guarded here, where it is connected.
+void frmMain::ConnectUserButtons() {
     for (int k = 0; k < UserButtonCount; ++k) {
-        auto* button = new ColourButton(QStringLiteral("Inactive"), frBtns_);
-        button->setObjectName(QStringLiteral("cmdUserButton%1").arg(k));
-        Place(button, 420, 480 + 1100 * k, 860, 720);
-        button->setFont(font);
-        button->SetBackgroundColour(IdleColour);
-        connect(button, &QPushButton::clicked, this, [this, k] { cmdUserButton_Click(k); });
-        connect(button, &ColourButton::mouseDown, this, [this, k] { cmdUserButton_MouseDown(k); });
-        connect(button, &ColourButton::mouseUp, this, [this, k] { cmdUserButton_MouseUp(k); });
+        ColourButton* button = column_->Button(k);
+        ConnectGuarded(button, &QPushButton::clicked, [this, k] { cmdUserButton_Click(k); });
+        ConnectGuarded(button, &ColourButton::mouseDown, [this, k] { cmdUserButton_MouseDown(k); });
+        ConnectGuarded(button, &ColourButton::mouseUp, [this, k] { cmdUserButton_MouseUp(k); });
         if (k > 0)
-            QWidget::setTabOrder(cmdUserButton_[static_cast<std::size_t>(k - 1)], button);
-        button->show();
-        cmdUserButton_[static_cast<std::size_t>(k)] = button;
+            QWidget::setTabOrder(column_->Button(k - 1), button);
     }
 }
 
@@ -72,7 +53,7 @@ void frmMain::SetupButtons() {
     try {
         for (int k = 0; k < UserButtonCount; ++k) {
             const std::string& label = ButtonRecord(v_, k).Label;
-            cmdUserButton_[static_cast<std::size_t>(k)]->setText(FromText(label));
+            column_->Button(k)->setText(FromText(label));
         }
     } catch (...) {
         log_.WriteErrorLog("Error updating buttons", "Display Error");
@@ -82,9 +63,9 @@ void frmMain::SetupButtons() {
 void frmMain::cmdUserButton_Click(int index) {
     try {
         UserButtonRecord& b = ButtonRecord(v_, index);
-        switch (b.ButtonType) {
-        case RelayToggle:
-        case RelayToggleOptoTally: {
+        switch (static_cast<UserButtonType>(b.ButtonType)) {
+        case UserButtonType::RelayToggle:
+        case UserButtonType::RelayToggleOptoTally: {
             wire::OptoChange code = wire::OptoChange::RelayOn;
             if (b.RelayState == 1) {
                 code = wire::OptoChange::RelayOff;
@@ -95,12 +76,12 @@ void frmMain::cmdUserButton_Click(int index) {
             link_.SendOptoChange(WireChannel(b.Channel1), 0, code);
             break;
         }
-        case RelayMomentary:
-        case RelayMomentaryOptoTally:
+        case UserButtonType::RelayMomentary:
+        case UserButtonType::RelayMomentaryOptoTally:
             link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayPulse);
             break;
-        case OptoToggle:
-        case OptoToggleOptoTally: {
+        case UserButtonType::OptoToggle:
+        case UserButtonType::OptoToggleOptoTally: {
             wire::OptoChange code = wire::OptoChange::OptoOn;
             if (b.OptoState == 1) {
                 code = wire::OptoChange::OptoOff;
@@ -122,13 +103,13 @@ void frmMain::cmdUserButton_Click(int index) {
 void frmMain::cmdUserButton_MouseDown(int index) {
     try {
         const UserButtonRecord& b = ButtonRecord(v_, index);
-        switch (b.ButtonType) {
-        case RelayFollows:
-        case RelayFollowsOptoTally:
+        switch (static_cast<UserButtonType>(b.ButtonType)) {
+        case UserButtonType::RelayFollows:
+        case UserButtonType::RelayFollowsOptoTally:
             link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayOn);
             break;
-        case OptoFollows:
-        case OptoFollowsOptoTally:
+        case UserButtonType::OptoFollows:
+        case UserButtonType::OptoFollowsOptoTally:
             link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoChange::OptoOn);
             break;
         default:
@@ -142,13 +123,13 @@ void frmMain::cmdUserButton_MouseDown(int index) {
 void frmMain::cmdUserButton_MouseUp(int index) {
     try {
         const UserButtonRecord& b = ButtonRecord(v_, index);
-        switch (b.ButtonType) {
-        case RelayFollows:
-        case RelayFollowsOptoTally:
+        switch (static_cast<UserButtonType>(b.ButtonType)) {
+        case UserButtonType::RelayFollows:
+        case UserButtonType::RelayFollowsOptoTally:
             link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayOff);
             break;
-        case OptoFollows:
-        case OptoFollowsOptoTally:
+        case UserButtonType::OptoFollows:
+        case UserButtonType::OptoFollowsOptoTally:
             link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoChange::OptoOff);
             break;
         default:
@@ -163,36 +144,36 @@ void frmMain::UpdateUserButtonTally() {
     try {
         for (int k = 0; k < UserButtonCount; ++k) {
             UserButtonRecord& b = ButtonRecord(v_, k);
-            ColourButton* button = cmdUserButton_[static_cast<std::size_t>(k)];
+            ColourButton* button = column_->Button(k);
             const auto show = [button](bool lit) {
                 button->SetBackgroundColour(lit ? ActiveColour : IdleColour);
             };
-            switch (b.ButtonType) {
-            case RelayToggle:
-            case RelayFollows:
-            case RelayMomentary:
+            switch (static_cast<UserButtonType>(b.ButtonType)) {
+            case UserButtonType::RelayToggle:
+            case UserButtonType::RelayFollows:
+            case UserButtonType::RelayMomentary:
                 if (Counts(v_.RelayStates, b.Channel1)) {
                     const bool lit = IsOn(v_.RelayStates, b.Channel1);
                     show(lit);
                     b.RelayState = lit ? 1 : 0;
                 }
                 break;
-            case RelayToggleOptoTally:
-            case RelayFollowsOptoTally:
-            case RelayMomentaryOptoTally:
+            case UserButtonType::RelayToggleOptoTally:
+            case UserButtonType::RelayFollowsOptoTally:
+            case UserButtonType::RelayMomentaryOptoTally:
                 if (Counts(v_.OptoStates, b.Channel2))
                     show(IsOn(v_.OptoStates, b.Channel2));
                 break;
-            case OptoToggle:
-            case OptoFollows:
+            case UserButtonType::OptoToggle:
+            case UserButtonType::OptoFollows:
                 if (Counts(v_.OptoStates, b.Channel1)) {
                     const bool lit = IsOn(v_.OptoStates, b.Channel1);
                     show(lit);
                     b.OptoState = lit ? 1 : 0;
                 }
                 break;
-            case OptoToggleOptoTally:
-            case OptoFollowsOptoTally:
+            case UserButtonType::OptoToggleOptoTally:
+            case UserButtonType::OptoFollowsOptoTally:
                 if (Counts(v_.OptoStates, b.Channel2))
                     show(IsOn(v_.OptoStates, b.Channel2));
                 if (Counts(v_.OptoStates, b.Channel1))

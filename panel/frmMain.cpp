@@ -25,10 +25,6 @@ namespace {
 
 constexpr int ClientWidth = 4545;
 constexpr int ClientHeight = 9825;
-constexpr int ButtonFrameLeft = 2160;
-constexpr int FrameTop = 120;
-constexpr int FrameWidth = 1695;
-constexpr int FrameHeight = 9375;
 constexpr int PollInterval = 1000;
 constexpr int KeyEnd = 35;
 constexpr int KeyHome = 36;
@@ -63,20 +59,14 @@ frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
     panel_->setFixedHeight(ToPixels(ClientHeight)); // the height never changes
     setCentralWidget(panel_);
 
-    frBtns_ = new QFrame(panel_);
-    frBtns_->setObjectName(QStringLiteral("frBtns"));
-    PaintBackground(frBtns_, PanelColour);
-    Place(frBtns_, ButtonFrameLeft, FrameTop, FrameWidth, FrameHeight);
-    frBtns_->hide();
-
-    CreateStrip(0);
-    ConnectStripSignals(0);
-    CreateUserButtons();
+    AddStrip();
+    column_ = std::make_unique<ButtonColumn>(panel_);
+    ConnectUserButtons();
     ChainTabOrder();
     SetWindowWidthTwips(ClientWidth);
 
     tmrPoll_.setInterval(PollInterval);
-    connect(&tmrPoll_, &QTimer::timeout, this, [this] { Guarded([this] { link_.PollTick(); }); });
+    ConnectGuarded(&tmrPoll_, &QTimer::timeout, [this] { link_.PollTick(); });
     // One message per event-loop pass while bytes wait; the timer stops itself when the
     // buffer is empty, so an idle panel costs nothing.
     tmrDecode_.setInterval(0);
@@ -95,11 +85,13 @@ frmMain::~frmMain() {
     scktSwitcher_.SetEventSink(nullptr);
     scktSwitcher_.Close();
     // The strip controls go while the handlers they are wired to still exist.
+    // One by one from the end: a strip leaves the list before its controls are deleted, so
+    // the focus changes their deletion causes never reach a half-deleted strip.
+    while (!strips_.empty())
+        strips_.pop_back();
+    column_.reset();
     delete panel_;
     panel_ = nullptr;
-    frBtns_ = nullptr;
-    strips_.clear();
-    cmdUserButton_.fill(nullptr);
 }
 
 void frmMain::CreateMenus() {
@@ -116,10 +108,10 @@ void frmMain::CreateMenus() {
     QAction* mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 
-    connect(mnuSetup, &QAction::triggered, this, [this] { Guarded([this] { mnuSetup_Click(); }); });
-    connect(mnuDebug, &QAction::triggered, this, [this] { Guarded([this] { mnuDebug_Click(); }); });
-    connect(mnuExit, &QAction::triggered, this, [this] { Guarded([this] { mnuExit_Click(); }); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { Guarded([this] { mnuAbout_Click(); }); });
+    ConnectGuarded(mnuSetup, &QAction::triggered, [this] { mnuSetup_Click(); });
+    ConnectGuarded(mnuDebug, &QAction::triggered, [this] { mnuDebug_Click(); });
+    ConnectGuarded(mnuExit, &QAction::triggered, [this] { mnuExit_Click(); });
+    ConnectGuarded(mnuAbout, &QAction::triggered, [this] { mnuAbout_Click(); });
 }
 
 void frmMain::Guarded(const std::function<void()>& action) {
@@ -206,11 +198,8 @@ void frmMain::mnuSetup_Click() {
 
 void frmMain::ApplySetupToWindow() {
     LayOutButtonColumn();
-    for (int i = 0; i < v_.FaderCount; ++i) {
-        if (i >= StripCount())
-            ThrowSubscript();
+    for (int i = 0; i < v_.FaderCount; ++i)
         Strip(i).cmbSource->setEnabled(v_.EnableSourceSelect);
-    }
     SetupButtons();
     UpdateUserButtonTally();
     UpdateBussButtonTally();
@@ -300,18 +289,12 @@ void frmMain::SetStayOnTop(std::int32_t mode) {
 
 // ---- Window geometry --------------------------------------------------------------------
 
+// Unlike the layout after adding or removing strips, a hidden column also brings the
+// window's right edge back to the last strip.
 void frmMain::LayOutButtonColumn() {
-    if (v_.FaderCount < 1 || v_.FaderCount > StripCount())
-        ThrowSubscript();
-    const int last = LeftTwips(Strip(v_.FaderCount - 1).frSlider);
-    if (v_.DisplayButtonPanel) {
-        frBtns_->show();
-        SetLeftTwips(frBtns_, last + 1720);
-        SetWindowWidthTwips(LeftTwips(frBtns_) + 1920);
-    } else {
-        frBtns_->hide();
-        SetWindowWidthTwips(last + 1920);
-    }
+    const int last = LastStripLeft();
+    SetWindowWidthTwips(
+        column_->Follow(last, v_.DisplayButtonPanel).value_or(last + RightEdgeAllowance));
 }
 
 // On the platforms the panel runs on the window has no frame of its own in the widget

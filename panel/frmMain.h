@@ -2,24 +2,21 @@
 // The main window: fader strips, channel and bus buttons, source selectors, the
 // user-button column, the menus, the socket and the two timers.
 
+#include "ButtonColumn.h"
 #include "ColourButton.h"
 #include "ErrorLog.h"
+#include "FaderStrip.h"
 #include "IPanelWindow.h"
 #include "OrlError.h"
 #include "QtSocket.h"
 #include "TCPComm.h"
 #include "Variables.h"
 
-#include <QComboBox>
-#include <QFrame>
-#include <QLabel>
 #include <QMainWindow>
-#include <QPushButton>
-#include <QSlider>
 #include <QTimer>
 
-#include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -27,21 +24,6 @@ class QAction;
 namespace orl {
 
 class frmAbout;
-
-// The eleven controls of one fader strip.
-struct FaderStrip {
-    QFrame* frSlider = nullptr;
-    QComboBox* cmbSource = nullptr;
-    QLabel* lblGain = nullptr;
-    QSlider* sliGain = nullptr;
-    QPushButton* cmdZerodb = nullptr;
-    ColourButton* cmdBtn1 = nullptr; // PGM
-    ColourButton* cmdBtn2 = nullptr; // OFFLN
-    ColourButton* cmdBtn3 = nullptr; // CUE
-    ColourButton* cmdBtn4 = nullptr; // IFB
-    ColourButton* cmdOn = nullptr;
-    ColourButton* cmdOff = nullptr;
-};
 
 class frmMain : public QMainWindow, public IPanelWindow {
     Q_OBJECT
@@ -114,12 +96,12 @@ public:
 
     // For tests and the program
     TCPComm& Link() { return link_; }
-    const FaderStrip& Strip(int index) const { return strips_.at(static_cast<std::size_t>(index)); }
+    // The one lookup of a strip by index: any index without a strip throws the subscript
+    // error. The strip's controls are reached through it.
+    const FaderStrip& Strip(int index) const;
     int StripCount() const { return static_cast<int>(strips_.size()); }
-    ColourButton* UserButton(int index) const {
-        return cmdUserButton_.at(static_cast<std::size_t>(index));
-    }
-    QFrame* ButtonFrame() const { return frBtns_; }
+    ColourButton* UserButton(int index) const { return column_->Button(index); }
+    QFrame* ButtonFrame() const { return column_->Frame(); }
     QTimer& PollTimer() { return tmrPoll_; }
     QTimer& DecodeTimer() { return tmrDecode_; }
     int WindowWidthTwips() const;
@@ -131,11 +113,13 @@ protected:
 
 private:
     void CreateMenus();
-    void CreateStrip(int index); // creates the eleven controls of strip `index`
-    void DestroyStrip(int index);
-    void CreateUserButtons(); // the column of eight in frBtns
+    void AddStrip(); // a new strip at the right-hand end, wired to its handlers
+    void RemoveStrip(int index);
     void ConnectStripSignals(int index);
+    void ConnectUserButtons();
     void ChainTabOrder(); // strips left to right, then the button column
+    int LastStripLeft() const;
+    void FollowWithButtonColumn();
     // Opens the setup dialog, then brings the strips in line with the fader count it left.
     void RunSetupDialog();
     void ShowUnreadConfiguration(const CurrentError& error);
@@ -143,6 +127,11 @@ private:
     // Runs a handler that has no error handling of its own: an unexpected failure is
     // reported, never ends the program.
     void Guarded(const std::function<void()>& action);
+    // The one guard policy of the window's handlers: each is guarded where it is connected.
+    template <typename Sender, typename Signal>
+    void ConnectGuarded(Sender* sender, Signal signal, std::function<void()> handler) {
+        connect(sender, signal, this, [this, handler = std::move(handler)] { Guarded(handler); });
+    }
 
     Variables& v_;
     ErrorLog& log_;
@@ -151,9 +140,8 @@ private:
     QTimer tmrDecode_;
     QTimer tmrPoll_;
     QWidget* panel_ = nullptr; // the dark blue client area
-    QFrame* frBtns_ = nullptr;
-    std::vector<FaderStrip> strips_;
-    std::array<ColourButton*, 8> cmdUserButton_{};
+    std::vector<std::unique_ptr<FaderStrip>> strips_;
+    std::unique_ptr<ButtonColumn> column_; // frBtns and cmdUserButton(0 .. 7)
     frmAbout* about_ = nullptr;
     SetupDialogOpener openSetupDialog_;
     bool unloaded_ = false;

@@ -28,17 +28,17 @@ struct ButtonTypeEntry {
 // The type list of every row, in the order the operator sees it. The order is not the
 // order of the codes, so positions and codes are only ever converted through this table.
 inline constexpr std::array<ButtonTypeEntry, 11> ButtonTypeList{{
-    {"Undefined", None},
-    {"Relay Momentary", 1002},
-    {"Relay Toggle", 1000},
-    {"Relay Follows Button", 1001},
-    {"Opto Toggle", 1100},
-    {"Opto Follows Button", 1101},
-    {"Relay Momentary, Opto Tally", 1012},
-    {"Relay Toggle, Opto Tally", 1010},
-    {"Relay Follows Button, Opto Tally", 1011},
-    {"Opto Toggle, Opto Tally", 1110},
-    {"Opto Follows Button, Opto Tally", 1111},
+    {"Undefined", TypeCode(UserButtonType::Undefined)},
+    {"Relay Momentary", TypeCode(UserButtonType::RelayMomentary)},
+    {"Relay Toggle", TypeCode(UserButtonType::RelayToggle)},
+    {"Relay Follows Button", TypeCode(UserButtonType::RelayFollows)},
+    {"Opto Toggle", TypeCode(UserButtonType::OptoToggle)},
+    {"Opto Follows Button", TypeCode(UserButtonType::OptoFollows)},
+    {"Relay Momentary, Opto Tally", TypeCode(UserButtonType::RelayMomentaryOptoTally)},
+    {"Relay Toggle, Opto Tally", TypeCode(UserButtonType::RelayToggleOptoTally)},
+    {"Relay Follows Button, Opto Tally", TypeCode(UserButtonType::RelayFollowsOptoTally)},
+    {"Opto Toggle, Opto Tally", TypeCode(UserButtonType::OptoToggleOptoTally)},
+    {"Opto Follows Button, Opto Tally", TypeCode(UserButtonType::OptoFollowsOptoTally)},
 }};
 
 // Entries from this position on have an opto tally, so their rows' tally field is enabled.

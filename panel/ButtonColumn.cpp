@@ -1,0 +1,59 @@
+#include "ButtonColumn.h"
+
+#include "Look.h"
+#include "OrlError.h"
+#include "Twips.h"
+
+namespace orl {
+
+namespace {
+
+constexpr int DesignLeft = 2160;
+constexpr int FrameTop = 120;
+constexpr int FrameWidth = 1695;
+constexpr int FrameHeight = 9375;
+constexpr int ButtonLeft = 420;
+constexpr int FirstButtonTop = 480;
+constexpr int ButtonSpacing = 1100;
+constexpr int ButtonWidth = 860;
+constexpr int ButtonHeight = 720;
+
+} // namespace
+
+ButtonColumn::ButtonColumn(QWidget* panel) {
+    frBtns_ = new QFrame(panel);
+    frBtns_->setObjectName(QStringLiteral("frBtns"));
+    PaintBackground(frBtns_, PanelColour);
+    Place(frBtns_, DesignLeft, FrameTop, FrameWidth, FrameHeight);
+    frBtns_->hide();
+
+    const QFont font = Font(QStringLiteral("Liberation Serif"), 9.75);
+    for (int k = 0; k < ButtonCount; ++k) {
+        auto* button = new ColourButton(QStringLiteral("Inactive"), frBtns_);
+        button->setObjectName(QStringLiteral("cmdUserButton%1").arg(k));
+        Place(button, ButtonLeft, FirstButtonTop + ButtonSpacing * k, ButtonWidth, ButtonHeight);
+        button->setFont(font);
+        button->SetBackgroundColour(IdleColour);
+        button->show();
+        cmdUserButton_[static_cast<std::size_t>(k)] = button;
+    }
+}
+
+ColourButton* ButtonColumn::Button(int index) const {
+    if (index < 0 || index >= ButtonCount)
+        ThrowSubscript();
+    return cmdUserButton_[static_cast<std::size_t>(index)];
+}
+
+std::optional<int> ButtonColumn::Follow(int lastStripLeft, bool display) {
+    if (!display) {
+        frBtns_->hide();
+        return std::nullopt;
+    }
+    frBtns_->show();
+    // The column stands one strip spacing after the last strip.
+    SetLeftTwips(frBtns_, lastStripLeft + FaderStrip::Spacing);
+    return LeftTwips(frBtns_) + RightEdgeAllowance;
+}
+
+} // namespace orl
