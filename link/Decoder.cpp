@@ -3,6 +3,7 @@
 #include "TCPComm.h"
 
 #include "ByteManipulation.h"
+#include "Framing.h"
 #include "Protocol.h"
 
 #include <algorithm>
@@ -43,58 +44,6 @@ struct DecodeStep {
 
 } // namespace
 
-namespace {
-
-bool IsSingleByteCommand(std::uint8_t b) {
-    return b == wire::Poll || b == wire::PollAnswer || b == wire::SwitcherOffline ||
-           b == wire::LinkNoOp;
-}
-
-// Position of the first byte at or after `from` with the high bit set (a command byte or
-// the end byte), or `size` when there is none.
-std::size_t NextMarkedByte(const std::uint8_t* bytes, std::size_t from, std::size_t size) {
-    while (from < size && !wire::IsCommand(bytes[from]))
-        ++from;
-    return from;
-}
-
-// What lies at the front of the buffer, found in one pass over it.
-struct Front {
-    std::size_t junk = 0;    // stray data bytes and broken-off messages before the message
-    std::size_t stray = 0;   // of which stray data bytes before the first command byte
-    std::size_t end = 0;     // position of the message's end byte, counted after the junk
-    bool unfinished = false; // the message's end byte has not arrived yet
-};
-
-// A framed message is broken off when a command byte comes before its end byte: what
-// precedes that command byte is junk, and the command byte starts the next message. Each
-// byte is looked at once, however many broken messages lie in front.
-Front ExamineFront(const ReceiveBuffer& buffer) {
-    const std::uint8_t* bytes = buffer.data();
-    const std::size_t size = buffer.size();
-    Front front;
-    std::size_t at = NextMarkedByte(bytes, 0, size);
-    front.stray = at;
-    while (at < size && !IsSingleByteCommand(bytes[at]) && bytes[at] != wire::EndOfMessage) {
-        // Bytes the last call already looked through need no second look.
-        const std::size_t from = at == 0 ? std::max<std::size_t>(1, buffer.Examined()) : at + 1;
-        const std::size_t next = NextMarkedByte(bytes, from, size);
-        if (next == size) {
-            front.unfinished = true;
-            break;
-        }
-        if (bytes[next] == wire::EndOfMessage) {
-            front.end = next - at;
-            break;
-        }
-        at = next;
-    }
-    front.junk = at;
-    return front;
-}
-
-} // namespace
-
 void TCPComm::DecodeBuffer() {
     DecodeStep step;
     try {
@@ -102,7 +51,7 @@ void TCPComm::DecodeBuffer() {
         if (buffer.empty())
             return;
         step.kind = DecodeStep::CheckForCommand;
-        const Front front = ExamineFront(buffer);
+        const wire::MessageFront front = wire::ExamineFront(buffer);
         if (front.stray == buffer.size()) {
             buffer.Clear(); // no command byte at all
             return;
@@ -140,17 +89,14 @@ void TCPComm::DecodeBuffer() {
             break;
         }
 
-        if (front.unfinished) {
+        if (front.length == 0) {
             // The rest is still on its way; a message longer than any table the switcher
             // sends never ends, so it is dropped rather than held without bound.
-            buffer.SetExamined(buffer.size());
-            if (buffer.size() > MaxMessageLength)
-                TrimBuffer(buffer, static_cast<long>(buffer.size()));
+            wire::HoldUnfinished(buffer, MaxMessageLength);
             return;
         }
 
-        // A lone end byte is a message of its own.
-        const long length = command == wire::EndOfMessage ? 1 : static_cast<long>(front.end) + 1;
+        const auto length = static_cast<long>(front.length);
         step.kind = DecodeStep::GetMessage;
         step.length = length;
         const Bytes message = TrimBuffer(buffer, length);

@@ -5,6 +5,7 @@
 #include "ByteManipulation.h"
 #include "Bytes.h"
 #include "FrameReader.h"
+#include "Framing.h"
 #include "OrlError.h"
 
 #include <cstddef>
@@ -15,12 +16,12 @@ namespace orl::handler_support {
 // The checksum and the end byte that follow the last field of every frame.
 constexpr std::size_t FrameTrailer = 2;
 
-// The received checksum (the byte before the end byte) against the 7-bit sum of the data
-// bytes. A message too short to hold a checksum is a read outside the frame.
+// The received checksum against the 7-bit sum of the data bytes. A message of one byte
+// is a read outside the frame, reported by the handler.
 inline bool ChecksumMatches(const Bytes& message) {
     if (message.size() < 2)
         ThrowSubscript();
-    return CheckSum(message, 2) == FrameReader(message).At(message.size() - 2);
+    return wire::ChecksumMatches(message);
 }
 
 // Fails like a read past the end when the next `count` bytes would reach into the

@@ -5,6 +5,7 @@
 #include "ByteManipulation.h"
 #include "FrameReader.h"
 #include "FrameWriter.h"
+#include "Framing.h"
 #include "Protocol.h"
 #include "Values.h"
 
@@ -88,10 +89,9 @@ void TCPComm::ProcessTypeRequest(const Bytes& message) {
         // 81 64 cs FF, or 81 64 xx cs FF
         if (message.size() != 4 && message.size() != 5)
             return;
-        FrameReader frame(message);
-        if (CheckSum(message, 2) != frame.At(message.size() - 2))
+        if (!wire::ChecksumMatches(message))
             return;
-        if (frame.At(1) != wire::TypeRequestCode)
+        if (FrameReader(message).At(1) != wire::TypeRequestCode)
             return;
         SendToSwitcher(FrameWriter(wire::TypeRequest).Byte(wire::PanelType).Byte(1).Finish());
         window_.EnablePollTimer(true);

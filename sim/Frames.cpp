@@ -3,6 +3,7 @@
 #include "ByteManipulation.h"
 #include "FrameReader.h"
 #include "FrameWriter.h"
+#include "Framing.h"
 #include "Protocol.h"
 
 #include <algorithm>
@@ -129,17 +130,13 @@ Bytes ChannelReportFrame(const std::vector<ChannelState>& entries) {
     return writer.Finish();
 }
 
-bool ChecksumMatches(const Bytes& frame) {
-    return frame.size() >= 3 && CheckSum(frame, 2) == frame[frame.size() - 2];
-}
-
 namespace {
 
 // A frame whose length (and marker byte, where it has one) `fits` and whose checksum
 // matches: `fill` reads its fields from `position` on. Any other frame gives nullopt.
 template <typename Result, typename Fill>
 std::optional<Result> ReadChecked(const Bytes& frame, bool fits, std::size_t position, Fill fill) {
-    if (!fits || !ChecksumMatches(frame))
+    if (!fits || !wire::ChecksumMatches(frame))
         return std::nullopt;
     FrameReader reader(frame, position);
     Result result;
@@ -166,7 +163,7 @@ std::optional<InfoRequest> ReadInfoRequest(const Bytes& frame) {
 }
 
 std::optional<std::vector<ChannelState>> ReadChannelOnOff(const Bytes& frame) {
-    if (!ChecksumMatches(frame))
+    if (!wire::ChecksumMatches(frame))
         return std::nullopt;
     FrameReader reader(frame, 3);
     const int count = reader.Byte();

@@ -42,8 +42,6 @@ Bytes ChannelReportFrame(const std::vector<ChannelState>& entries);
 
 // ---- sent by a panel ----
 
-bool ChecksumMatches(const Bytes& frame);
-
 struct TypeReply {
     int type = 0;
     int value = 0;
