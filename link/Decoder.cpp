@@ -72,13 +72,13 @@ void TCPComm::DecodeBuffer() {
             return;
         case wire::PollAnswer:
             TrimBuffer(buffer, 1);
-            v_.PollsWithoutReply = 0;
+            Heard();
             if (!v_.SwitcherOnline)
                 ShowConnection(true);
             return;
         case wire::SwitcherOffline:
             TrimBuffer(buffer, 1);
-            v_.PollsWithoutReply = 0;
+            Heard();
             if (v_.SwitcherOnline)
                 ShowConnection(false);
             return;
@@ -100,9 +100,9 @@ void TCPComm::DecodeBuffer() {
         step.kind = DecodeStep::GetMessage;
         step.length = length;
         const Bytes message = TrimBuffer(buffer, length);
-        v_.PollsWithoutReply = 0;
+        Heard();
         Dispatch(message);
-        // The first step goes out with the connection; later ones follow their answers.
+        // Once the first step is out, the later ones follow their answers.
         if (v_.StartupStep > 0)
             AdvanceStartupSequence();
     } catch (...) {

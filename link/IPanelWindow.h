@@ -11,6 +11,10 @@ namespace orl {
 
 enum class StripButton { On, Off, Btn1, Btn2, Btn3, Btn4 }; // Btn1 PGM, 2 OFFLN, 3 CUE, 4 IFB
 
+// Whether an operator's press can reach the switcher: Down while the socket is not
+// connected, Silent while the switcher leaves polls unanswered, Live otherwise.
+enum class LinkState { Down, Silent, Live };
+
 class IPanelWindow {
 public:
     virtual ~IPanelWindow() = default;
@@ -26,7 +30,12 @@ public:
     virtual void UpdateActiveSource(int strip) = 0;
     virtual void UpdateBussButtonTally() = 0;
     virtual void UpdateUserButtonTally() = 0;
-    virtual void SetStripButtonColour(int strip, StripButton button, Colour colour) = 0;
+    // The link changed a strip's channel state (FaderOnState, FaderOnProgram, FaderOnOffline,
+    // FaderOnCue); the strip shows it by its own rules. The link never chooses a colour.
+    virtual void ShowChannelState(int strip) = 0;
+    // The link went down, fell silent or came back: presses are refused unless Live, and
+    // the strips say so.
+    virtual void ShowLinkState(LinkState state) = 0;
 };
 
 } // namespace orl

@@ -63,9 +63,13 @@ void TCPComm::RunStartupSequence() {
         case Action::EachStripDevice:
             // Every strip's device is awaited, not only the first to answer: the next
             // step asks for the attributes of the sources these answers report.
+            // A device ID outside 0 to 8192 (from a hand-edited configuration) is not
+            // asked for: the switcher has no such device and the start-up must not wait.
             for (long long i = 0; i < v_.FaderCount; ++i) {
                 const std::int16_t id = v_.FaderDeviceID[i];
-                if (v_.PanelMode != PanelModeConsole && v_.DeviceIDs.Contains(id))
+                if (!v_.DeviceIDs.Contains(id))
+                    continue;
+                if (v_.PanelMode != PanelModeConsole)
                     v_.DeviceIDs[id].RequestPending = true;
                 SendInfoRequest(row.word1, row.word2, 1, id);
             }
@@ -120,7 +124,8 @@ void TCPComm::RequestNewStripDevices(const std::vector<std::int16_t>& previousID
         const std::vector<std::int16_t> ids = StripDeviceIDs();
         std::vector<std::int16_t> newIDs;
         for (std::size_t i = 0; i < ids.size(); ++i) {
-            if (isIn(previousIDs, ids[i]))
+            // A device ID the switcher cannot have is not asked for.
+            if (isIn(previousIDs, ids[i]) || !v_.DeviceIDs.Contains(ids[i]))
                 continue;
             if (!isIn(refreshStrips_, static_cast<int>(i)))
                 refreshStrips_.push_back(static_cast<int>(i));
@@ -131,7 +136,7 @@ void TCPComm::RequestNewStripDevices(const std::vector<std::int16_t>& previousID
             return;
         refreshStep_ = StripRefresh::Devices;
         for (const std::int16_t id : newIDs) {
-            if (v_.PanelMode != PanelModeConsole && v_.DeviceIDs.Contains(id))
+            if (v_.PanelMode != PanelModeConsole)
                 v_.DeviceIDs[id].RequestPending = true;
             SendInfoRequest(0, wire::RequestDeviceData, 1, id);
         }
@@ -178,6 +183,8 @@ void TCPComm::AdvanceStripRefresh() {
 void TCPComm::RequestInchan(bool all) {
     try {
         for (long long i = 0; i < v_.FaderCount; ++i) {
+            if (v_.FaderSource[i] == None)
+                continue; // a strip without a source has no input channel to ask about
             const std::int16_t channel = ToInteger(v_.FaderSource[i] - 1LL);
             if (all || v_.InputChannels[channel].AttributesWanted)
                 SendInfoRequest(0, wire::RequestChannelAttributes, 1, channel);

@@ -5,7 +5,6 @@
 // bytes, low 7-bit group first.
 #include "IncomingHandlers.h"
 
-#include "Colours.h"
 #include "FrameReader.h"
 #include "HandlerSupport.h"
 #include "Protocol.h"
@@ -66,33 +65,25 @@ void IncomingHandlers::ReceiveChannelOnOff(const Bytes& message) {
             for (long long i = 0; i < v_.FaderCount; ++i) {
                 if (channel + 1 != v_.FaderSource[i])
                     continue;
-                const int strip = static_cast<int>(i);
                 switch (state) {
                 case StateOff:
-                    window_.SetStripButtonColour(strip, StripButton::Off, ActiveColour);
-                    window_.SetStripButtonColour(strip, StripButton::On, IdleColour);
-                    v_.FaderOnState[i] = 0;
-                    v_.DeviceIDs[v_.FaderDeviceID[i]].ChannelStatus = 0;
-                    break;
                 case StateOn:
-                    window_.SetStripButtonColour(strip, StripButton::On, OnColour);
-                    window_.SetStripButtonColour(strip, StripButton::Off, IdleColour);
-                    v_.FaderOnState[i] = 1;
-                    v_.DeviceIDs[v_.FaderDeviceID[i]].ChannelStatus = wire::ChannelOnStatus;
+                    v_.FaderOnState[i] = state == StateOn ? 1 : 0;
+                    // A strip on a device ID the switcher does not have still shows it.
+                    if (v_.DeviceIDs.Contains(v_.FaderDeviceID[i]))
+                        v_.DeviceIDs[v_.FaderDeviceID[i]].ChannelStatus =
+                            state == StateOn ? wire::ChannelOnStatus : 0;
                     break;
-                // A cue report: the CUE button and its flag follow it, so that the button's
-                // next click assigns or removes as the switcher now has it.
+                // A cue report: the CUE flag follows it, so that the button's next click
+                // assigns or removes as the switcher now has it.
                 case CueOff:
-                    v_.FaderOnCue[i] = false;
-                    window_.SetStripButtonColour(strip, StripButton::Btn3, IdleColour);
-                    break;
                 case CueOn:
-                    v_.FaderOnCue[i] = true;
-                    window_.SetStripButtonColour(strip, StripButton::Btn3, ActiveColour);
+                    v_.FaderOnCue[i] = state == CueOn;
                     break;
                 default:
-                    break;
+                    continue;
                 }
+                window_.ShowChannelState(static_cast<int>(i));
             }
         }
     } catch (...) {

@@ -41,6 +41,8 @@ void TCPComm::DisconnectFromServer() {
         v_.SwitcherOnline = false;
         window_.SetCaption(CaptionDisconnected);
         v_.StartupStep = 0;
+        silent_ = false;
+        ShowLinkState();
         // The next start-up asks for every strip's device anyway.
         refreshStep_ = StripRefresh::Idle;
         refreshStrips_.clear();
@@ -95,6 +97,10 @@ void TCPComm::ProcessTypeRequest(const Bytes& message) {
             return;
         SendToSwitcher(FrameWriter(wire::TypeRequest).Byte(wire::PanelType).Byte(1).Finish());
         window_.EnablePollTimer(true);
+        // Identified: the start-up's first request goes out now rather than on the next
+        // tick (a server module may ignore a panel that has not said what it is).
+        if (v_.SocketConnected && v_.StartupStep == 0)
+            AdvanceStartupSequence();
     } catch (...) {
         log_.ReportError("Error Processing Type Request", "Message Error");
     }
@@ -105,6 +111,11 @@ void TCPComm::PollTick() {
         if (!v_.SocketConnected) {
             ConnectToServer();
             return;
+        }
+        // Three polls went out a second or more ago and none was answered.
+        if (v_.PollsWithoutReply >= SilentAfterPolls && !silent_) {
+            silent_ = true;
+            ShowLinkState();
         }
         if (v_.StartupStep < StartupComplete) {
             window_.SetCaption(CaptionWaiting);
@@ -141,12 +152,36 @@ void TCPComm::OnSocketConnect() {
         // buffer also hands back whatever storage a flood or a huge frame made it take.
         v_.ReceiveBuffer = ReceiveBuffer{};
         readPaused_ = false;
-        // The first step waits for nothing: it goes out as soon as the link is up.
+        silent_ = false;
+        ShowLinkState();
+        // The first step goes out once the panel has answered the switcher's type request,
+        // or on the next poll tick when none comes.
         if (v_.StartupStep < StartupComplete)
             window_.SetCaption(CaptionWaiting);
-        AdvanceStartupSequence();
     } catch (...) {
         log_.ReportError("Error Connecting from Server", "Socket Error");
+    }
+}
+
+LinkState TCPComm::CurrentLinkState() const {
+    if (!v_.SocketConnected)
+        return LinkState::Down;
+    return silent_ ? LinkState::Silent : LinkState::Live;
+}
+
+void TCPComm::ShowLinkState() {
+    const LinkState state = CurrentLinkState();
+    if (state == shownLink_)
+        return;
+    shownLink_ = state;
+    window_.ShowLinkState(state);
+}
+
+void TCPComm::Heard() {
+    v_.PollsWithoutReply = 0;
+    if (silent_) {
+        silent_ = false;
+        ShowLinkState();
     }
 }
 

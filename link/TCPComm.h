@@ -40,6 +40,7 @@ struct CrosspointChange {
 class TCPComm : public ISocketEvents {
 public:
     static constexpr int PollTimeout = 200;        // the tick that finds 201 closes the link
+    static constexpr int SilentAfterPolls = 3;     // unanswered polls that make a silent switcher
     static constexpr int RequestRepeatReload = 60; // repeated on every 61st tick
     static constexpr int MaxPartialWrites = 16;    // a peer that stops reading cannot hold us
     // The socket is read only while fewer undecoded bytes than the high-water mark wait;
@@ -64,6 +65,11 @@ public:
     void OnSocketConnect() override;
     void OnSocketReceive(long bytesWaiting) override;
     void OnSocketClose() override;
+    // Down, Silent (a tick found 3 polls unanswered; the next message ends it) or Live.
+    LinkState CurrentLinkState() const;
+    // An operator's press goes out only while the link is live: a press the switcher
+    // cannot take now must not reach it minutes later, nor light anything.
+    bool Live() const { return CurrentLinkState() == LinkState::Live; }
 
     // Decoder
     void DecodeBuffer();
@@ -105,6 +111,13 @@ private:
     void ReadSocket(long bytesWaiting);
     bool ReadingWanted() const;
     bool readPaused_ = false; // stopped at the high-water mark with bytes maybe waiting
+
+    // A message came from the server: a silent switcher is live again.
+    void Heard();
+    // Tells the window when the link state changed since it last showed it.
+    void ShowLinkState();
+    bool silent_ = false;
+    LinkState shownLink_ = LinkState::Down; // the window starts out showing a link down
 
     void AdvanceStripRefresh();
     enum class StripRefresh { Idle, Devices, Attributes };

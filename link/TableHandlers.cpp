@@ -203,7 +203,9 @@ void IncomingHandlers::ProcessAlphaTable(const Bytes& message) {
         if (table == wire::InputNameTable) {
             v_.InputCount = ToInteger(static_cast<long long>(count));
             v_.InputNames = std::move(names);
-            v_.InputChannels.Resize(static_cast<std::size_t>(count), InputChannelRecord{});
+            // An input the switcher has not described yet drives no opto and no IFB output.
+            v_.InputChannels.Resize(static_cast<std::size_t>(count),
+                                    InputChannelRecord{None, None, None, false});
             ClearBits(v_.PendingRequestMask1, wire::RequestInputNames);
         } else if (table == wire::ConsoleNameTable) {
             v_.ConsoleNames = std::move(names);
@@ -315,10 +317,14 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
                 first = Value14At(message, d9::First);
             frame.SetPosition(mode == DeviceRangeMode ? d9::SizesAfterFirst : d9::Sizes);
             const long long deviceID = ReadDeviceData(frame, mode, first, count, v_.DeviceIDs);
+            // A single device's data refreshes every strip on that device: its source, then
+            // its gain and ON/OFF as the start-up sets them.
             if (count == 1) {
                 for (long long j = 0; j < v_.FaderCount; ++j)
-                    if (v_.FaderDeviceID[j] == deviceID)
+                    if (v_.FaderDeviceID[j] == deviceID) {
                         window_.UpdateActiveSource(static_cast<int>(j));
+                        window_.InitSlider(static_cast<int>(j));
+                    }
             }
         }
 
@@ -330,9 +336,11 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
         v_.RequestRepeatCountdown = 60;
         if (first + count >= MaxDeviceID)
             ClearBits(v_.PendingRequestMask2, wire::RequestDeviceData);
+        // A strip on a device ID the switcher cannot have was never asked for.
         bool waiting = false;
         for (long long j = 0; j < v_.FaderCount && !waiting; ++j)
-            waiting = v_.DeviceIDs[v_.FaderDeviceID[j]].RequestPending;
+            waiting = v_.DeviceIDs.Contains(v_.FaderDeviceID[j]) &&
+                      v_.DeviceIDs[v_.FaderDeviceID[j]].RequestPending;
         if (!waiting)
             ClearBits(v_.PendingRequestMask2, wire::RequestDeviceData);
     } catch (...) {
@@ -398,9 +406,12 @@ void IncomingHandlers::ReceiveInputChannelAttributes(const Bytes& message) {
                            "Switcher Message");
         if (first + count >= v_.InputCount)
             ClearBits(v_.PendingRequestMask2, wire::RequestChannelAttributes);
-        for (long long l = 0; l < v_.FaderCount; ++l)
-            if (v_.InputChannels[static_cast<long long>(v_.FaderSource[l]) - 1].AttributesWanted)
+        // A strip without a source waits for no attributes.
+        for (long long l = 0; l < v_.FaderCount; ++l) {
+            const std::int16_t source = v_.FaderSource[l];
+            if (source != None && v_.InputChannels[source - 1LL].AttributesWanted)
                 return;
+        }
         ClearBits(v_.PendingRequestMask2, wire::RequestChannelAttributes);
         v_.InchanRequestPending = false;
         v_.RequestRepeatCountdown = 60;

@@ -59,9 +59,14 @@ void ColourButton::paintEvent(QPaintEvent*) {
     const QString caption = option.text;
     option.text.clear();
     // Under the frame as well: where the frame is drawn smoothed its pixels blend with it.
-    painter.fillRect(rect(), ToQColor(colour_));
+    // A disabled button (no link to the switcher) is dimmed: its tally half way to grey,
+    // its caption grey, so that a stale tally does not read as the switcher's state.
+    QColor fill = ToQColor(colour_);
+    if (!isEnabled())
+        fill = QColor((fill.red() + 96) / 2, (fill.green() + 96) / 2, (fill.blue() + 96) / 2);
+    painter.fillRect(rect(), fill);
     painter.drawControl(QStyle::CE_PushButton, option);
-    painter.setPen(Qt::black);
+    painter.setPen(isEnabled() ? QColor(Qt::black) : QColor(64, 64, 64));
     painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
 }
 

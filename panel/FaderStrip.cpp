@@ -4,6 +4,12 @@
 #include "Look.h"
 #include "Twips.h"
 
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+#include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 
 namespace orl {
@@ -14,6 +20,7 @@ constexpr int DesignLeft = 240;
 constexpr int FrameTop = 120;
 constexpr int FrameWidth = 1695;
 constexpr int FrameHeight = 9375;
+constexpr int ZeroDbPosition = 1024;
 
 ColourButton* StripButtonControl(QWidget* parent, const char* name, const QString& caption,
                                  int left, int top, int width, int height, double points) {
@@ -73,17 +80,31 @@ FaderStrip::FaderStrip(QWidget* panel) {
     cmdOn = StripButtonControl(f, "cmdOn", QStringLiteral("ON"), 240, 6840, 1215, 1095, 24);
     cmdOff = StripButtonControl(f, "cmdOff", QStringLiteral("OFF"), 240, 8160, 1215, 1095, 24);
 
+    // Over the slider, where an operator looks first; shown only while presses cannot
+    // reach the switcher. Its own colours hold while the strip under it is disabled.
+    lblLink = MakeLabel(f, QStringLiteral("lblLink"), QString(), 45, 2300, 1605, 2000);
+    lblLink->setFont(Font(QStringLiteral("Liberation Sans"), 12, true));
+    lblLink->setAlignment(Qt::AlignCenter);
+    lblLink->setWordWrap(true);
+    lblLink->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background-color: rgb(176, 0, 0); border: 2px solid white; }"));
+
+    holdTimer_.setSingleShot(true);
+    QObject::connect(&holdTimer_, &QTimer::timeout, frSlider, [this] { ReleaseHeldGain(); });
+    QObject::connect(sliGain, &QSlider::sliderReleased, frSlider, [this] { ReleaseHeldGain(); });
+
     frSlider->show();
     for (QWidget* w :
          std::initializer_list<QWidget*>{cmbSource, lblGain, sliGain, cmdZerodb, cmdBtn1, cmdBtn2,
                                          cmdBtn3, cmdBtn4, cmdOn, cmdOff})
         w->show();
+    lblLink->hide();
 }
 
 FaderStrip::~FaderStrip() {
     for (QWidget* w :
-         std::initializer_list<QWidget*>{cmbSource, lblGain, sliGain, cmdZerodb, cmdBtn1, cmdBtn2,
-                                         cmdBtn3, cmdBtn4, cmdOn, cmdOff, frSlider})
+         std::initializer_list<QWidget*>{lblLink, cmbSource, lblGain, sliGain, cmdZerodb, cmdBtn1,
+                                         cmdBtn2, cmdBtn3, cmdBtn4, cmdOn, cmdOff, frSlider})
         delete w;
 }
 
@@ -107,6 +128,91 @@ ColourButton* FaderStrip::Button(StripButton button) const {
 
 std::array<QWidget*, 9> FaderStrip::TabOrder() const {
     return {cmdZerodb, sliGain, cmdBtn1, cmdOn, cmdOff, cmbSource, cmdBtn2, cmdBtn3, cmdBtn4};
+}
+
+// ---- Display rules --------------------------------------------------------------------
+
+void FaderStrip::ShowOnState(bool on) const {
+    cmdOn->SetBackgroundColour(on ? OnColour : IdleColour);
+    cmdOff->SetBackgroundColour(on ? IdleColour : ActiveColour);
+}
+
+void FaderStrip::ShowBus(StripButton bus, bool assigned) const {
+    if (bus != StripButton::Btn1 && bus != StripButton::Btn2 && bus != StripButton::Btn3)
+        return;
+    Button(bus)->SetBackgroundColour(assigned ? ActiveColour : IdleColour);
+}
+
+void FaderStrip::ShowIFBHeld(bool held) const {
+    cmdBtn4->SetBackgroundColour(held ? ActiveColour : IdleColour);
+}
+
+QString FaderStrip::GainLabelText(int gainPosition, double offThreshold) {
+    // The dB figure is held in single precision and compared in it, so that -79.9 at the
+    // bottom of the slider is not taken for "below -79.9".
+    const float d = static_cast<float>(gainPosition - ZeroDbPosition) / 10.0f;
+    if (d < static_cast<float>(offThreshold))
+        return QStringLiteral("  Off");
+    // Tenths of a dB are whole units of the position, so the figure is exact in decimal.
+    const int tenths = gainPosition - ZeroDbPosition;
+    QString number = QString::number(std::abs(tenths) / 10);
+    if (std::abs(tenths) % 10 != 0)
+        number += QLatin1Char('.') + QString::number(std::abs(tenths) % 10);
+    if (tenths < 0)
+        number.prepend(QLatin1Char('-'));
+    return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number + QStringLiteral("db");
+}
+
+void FaderStrip::ShowGain(int gainPosition, double offThreshold) const {
+    {
+        // Set by the program, not moved by the operator: no move handler runs. A gain
+        // outside 224 .. 1144 puts the thumb at the nearer end.
+        const QSignalBlocker quiet(sliGain);
+        sliGain->setValue(-gainPosition);
+    }
+    lblGain->setText(GainLabelText(gainPosition, offThreshold));
+}
+
+void FaderStrip::ShowLink(LinkState state) const {
+    const bool live = state == LinkState::Live;
+    // Disabling the frame disables every control in it and keeps each control's own
+    // enabled setting (the source selector's) for when it is enabled again.
+    frSlider->setEnabled(live);
+    lblLink->setText(state == LinkState::Silent ? QStringLiteral("The switcher is not answering")
+                                                : QStringLiteral("No connection to the switcher"));
+    lblLink->setVisible(!live);
+    if (!live)
+        lblLink->raise();
+}
+
+// ---- The operator's hold on the slider ------------------------------------------------
+
+void FaderStrip::NoteOperatorMove() {
+    lastMove_.start();
+    if (heldGain_)
+        holdTimer_.start(GainHoldMs);
+}
+
+bool FaderStrip::GainHeld() const {
+    return sliGain->isSliderDown() || (lastMove_.isValid() && !lastMove_.hasExpired(GainHoldMs));
+}
+
+void FaderStrip::HoldSwitcherGain(int gainPosition) {
+    heldGain_ = gainPosition; // the latest report is the switcher's gain
+    if (!sliGain->isSliderDown() && !holdTimer_.isActive()) {
+        const qint64 left = lastMove_.isValid() ? GainHoldMs - lastMove_.elapsed() : 0;
+        holdTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, GainHoldMs)));
+    }
+}
+
+void FaderStrip::ReleaseHeldGain() {
+    if (!heldGain_ || sliGain->isSliderDown())
+        return;
+    const int gain = *heldGain_;
+    heldGain_.reset();
+    holdTimer_.stop();
+    if (takeGain)
+        takeGain(gain);
 }
 
 } // namespace orl

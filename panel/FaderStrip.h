@@ -7,12 +7,16 @@
 #include "IPanelWindow.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 namespace orl {
 
@@ -34,6 +38,31 @@ public:
     // The focusable controls in their tab order.
     std::array<QWidget*, 9> TabOrder() const;
 
+    // ---- The display rules: what the strip's state looks like, one rule per control ----
+    // ON lit (OnColour) and OFF idle when on; OFF lit (ActiveColour) and ON idle when off.
+    void ShowOnState(bool on) const;
+    // PGM, OFFLN or CUE lit (ActiveColour) while the channel is assigned to that bus.
+    void ShowBus(StripButton bus, bool assigned) const;
+    // IFB lit while its take is held.
+    void ShowIFBHeld(bool held) const;
+    // The thumb at the gain position and the label "  +12db", "  -12.5db" or "  Off"
+    // below the threshold (-99.9 for the switcher's value, -79.9 for a move).
+    void ShowGain(int gainPosition, double offThreshold) const;
+    static QString GainLabelText(int gainPosition, double offThreshold);
+    // Live: usable. Otherwise every control is dimmed and disabled, and a line over the
+    // strip says why ("No connection to the switcher", "The switcher is not answering").
+    void ShowLink(LinkState state) const;
+    QLabel* lblLink = nullptr;
+
+    // ---- The operator's hold on the slider ----
+    // A gain from the switcher is kept back while the operator holds the slider or moved
+    // it within the last GainHoldMs; it is handed to `takeGain` once the slider is free.
+    static constexpr int GainHoldMs = 500;
+    void NoteOperatorMove();
+    bool GainHeld() const;
+    void HoldSwitcherGain(int gainPosition);
+    std::function<void(int gainPosition)> takeGain;
+
     QFrame* frSlider = nullptr;
     QComboBox* cmbSource = nullptr;
     QLabel* lblGain = nullptr;
@@ -45,6 +74,12 @@ public:
     ColourButton* cmdBtn4 = nullptr; // IFB
     ColourButton* cmdOn = nullptr;
     ColourButton* cmdOff = nullptr;
+
+private:
+    void ReleaseHeldGain(); // on release, and when the hold time after a move is over
+    QElapsedTimer lastMove_;
+    std::optional<int> heldGain_;
+    QTimer holdTimer_;
 };
 
 } // namespace orl

@@ -38,9 +38,21 @@ const FaderStrip& frmMain::Strip(int index) const {
     return *strips_[static_cast<std::size_t>(index)];
 }
 
+FaderStrip& frmMain::MutableStrip(int index) {
+    if (index < 0 || index >= StripCount())
+        ThrowSubscript();
+    return *strips_[static_cast<std::size_t>(index)];
+}
+
 void frmMain::AddStrip() {
     strips_.push_back(std::make_unique<FaderStrip>(panel_));
-    ConnectStripSignals(StripCount() - 1);
+    const int index = StripCount() - 1;
+    ConnectStripSignals(index);
+    FaderStrip& strip = MutableStrip(index);
+    strip.takeGain = [this, index](int gain) {
+        Guarded([this, index, gain] { TakeSwitcherGain(index, gain); });
+    };
+    strip.ShowLink(link_.CurrentLinkState());
 }
 
 void frmMain::RemoveStrip(int index) {
@@ -148,19 +160,7 @@ void frmMain::UnloadFaders() {
 // ---- Gain --------------------------------------------------------------------------------
 
 QString frmMain::GainLabelText(int gainPosition, double offThreshold) {
-    // The dB figure is held in single precision and compared in it, so that -79.9 at the
-    // bottom of the slider is not taken for "below -79.9".
-    const float d = static_cast<float>(gainPosition - ZeroDbPosition) / 10.0f;
-    if (d < static_cast<float>(offThreshold))
-        return QStringLiteral("  Off");
-    // Tenths of a dB are whole units of the position, so the figure is exact in decimal.
-    const int tenths = gainPosition - ZeroDbPosition;
-    QString number = QString::number(std::abs(tenths) / 10);
-    if (std::abs(tenths) % 10 != 0)
-        number += QLatin1Char('.') + QString::number(std::abs(tenths) % 10);
-    if (tenths < 0)
-        number.prepend(QLatin1Char('-'));
-    return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number + QStringLiteral("db");
+    return FaderStrip::GainLabelText(gainPosition, offThreshold);
 }
 
 void frmMain::InitSlider(int index) {
@@ -170,31 +170,29 @@ void frmMain::InitSlider(int index) {
         return;
     v_.UpdatingControls = true;
     try {
-        const FaderStrip& s = Strip(index);
+        FaderStrip& s = MutableStrip(index);
         const DeviceIDRecord& r = v_.DeviceIDs[v_.FaderDeviceID[index]];
-        if (RoundHalfEven(r.ChannelStatus / static_cast<double>(wire::ChannelOnStatus)) != 0) {
-            s.cmdOn->SetBackgroundColour(OnColour);
-            s.cmdOff->SetBackgroundColour(IdleColour);
-            v_.FaderOnState[index] = 1;
-        } else {
-            s.cmdOff->SetBackgroundColour(ActiveColour);
-            s.cmdOn->SetBackgroundColour(IdleColour);
-            v_.FaderOnState[index] = 0;
-        }
-        const std::int16_t gain = r.Gain;
-        v_.FaderGain[index] = gain;
-        {
-            // A stored gain outside 224 .. 1144 puts the thumb at the nearer end.
-            const QSignalBlocker quiet(s.sliGain);
-            s.sliGain->setValue(-static_cast<int>(gain));
-        }
-        s.lblGain->setText(GainLabelText(gain, InitOffThreshold));
+        const bool on =
+            RoundHalfEven(r.ChannelStatus / static_cast<double>(wire::ChannelOnStatus)) != 0;
+        v_.FaderOnState[index] = on ? 1 : 0;
+        s.ShowOnState(on);
+        // A slider in the operator's hand takes the switcher's gain once let go.
+        if (s.GainHeld())
+            s.HoldSwitcherGain(r.Gain);
+        else
+            TakeSwitcherGain(index, r.Gain);
     } catch (...) {
         v_.UpdatingControls = false;
         log_.WriteErrorLog("Error initializing Faders", "Display Error");
         return;
     }
     v_.UpdatingControls = false;
+}
+
+void frmMain::TakeSwitcherGain(int index, int gainPosition) {
+    const std::int16_t gain = ToInteger(static_cast<long long>(gainPosition));
+    v_.FaderGain[index] = gain;
+    Strip(index).ShowGain(gain, InitOffThreshold);
 }
 
 void frmMain::InitAllSliders() {
@@ -213,7 +211,13 @@ void frmMain::sliGain_Scroll(int index) {
     if (v_.UpdatingControls)
         return;
     try {
-        const FaderStrip& s = Strip(index);
+        FaderStrip& s = MutableStrip(index);
+        if (!link_.Live()) {
+            // Nothing can be sent: the slider goes back to the gain it showed.
+            s.ShowGain(v_.FaderGain[index], InitOffThreshold);
+            return;
+        }
+        s.NoteOperatorMove();
         int gain = std::abs(s.sliGain->value());
         if (gain < LowestSentPosition)
             gain = OffPosition;
@@ -231,6 +235,8 @@ void frmMain::sliGain_KeyUp(int index, int keyCode) {
 }
 
 void frmMain::cmdZerodb_Click(int index) {
+    if (!link_.Live())
+        return; // nothing can be sent, so the thumb stays where the switcher has it
     QSlider* slider = Strip(index).sliGain;
     {
         const QSignalBlocker quiet(slider);

@@ -25,59 +25,67 @@ bool BusInUse(std::int16_t bus) {
 
 } // namespace
 
-void frmMain::SetStripButtonColour(int strip, StripButton button, Colour colour) {
-    // A strip that does not exist yet takes its colours from InitSlider when it is created.
+void frmMain::ShowChannelState(int strip) {
+    // A strip that does not exist yet shows its state from InitSlider when it is created.
     if (strip < 0 || strip >= StripCount())
         return;
-    if (ColourButton* b = Strip(strip).Button(button))
-        b->SetBackgroundColour(colour);
+    const FaderStrip& s = Strip(strip);
+    s.ShowOnState(v_.FaderOnState[strip] == 1);
+    s.ShowBus(StripButton::Btn1, v_.FaderOnProgram[strip]);
+    s.ShowBus(StripButton::Btn2, v_.FaderOnOffline[strip]);
+    s.ShowBus(StripButton::Btn3, v_.FaderOnCue[strip]);
+}
+
+void frmMain::ShowLinkState(LinkState state) {
+    for (const std::unique_ptr<FaderStrip>& s : strips_)
+        s->ShowLink(state);
+    // The user buttons cannot act either; their column is dimmed with the strips.
+    column_->Frame()->setEnabled(state == LinkState::Live);
 }
 
 namespace {
 constexpr int ChannelFlags = 127;
-constexpr std::uint8_t StatusOff = 0;
 } // namespace
 
 void frmMain::cmdOn_Click(int index) {
-    link_.SendChannelOnOff(v_.FaderSource[index], 1, ChannelFlags, v_.ConsoleNumber);
-    v_.FaderOnState[index] = 1;
-    if (const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index])) {
-        const std::int16_t onOpto = rec->OnOpto;
-        const std::int16_t offOpto = rec->OffOpto;
-        if (onOpto != None)
-            link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOn);
-        if (offOpto != None)
-            link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOff);
-    }
-    const FaderStrip& strip = Strip(index);
-    strip.cmdOn->SetBackgroundColour(OnColour);
-    strip.cmdOff->SetBackgroundColour(IdleColour);
-    v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = wire::ChannelOnStatus;
+    SwitchChannel(index, true);
 }
 
 void frmMain::cmdOff_Click(int index) {
-    link_.SendChannelOnOff(v_.FaderSource[index], 0, ChannelFlags, v_.ConsoleNumber);
-    v_.FaderOnState[index] = 0;
-    if (const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index])) {
+    SwitchChannel(index, false);
+}
+
+// ON turns the source's on-opto on and its off-opto off; OFF does the reverse. The strip
+// shows the new state at once; the switcher's report confirms it.
+void frmMain::SwitchChannel(int index, bool on) {
+    if (!link_.Live())
+        return;
+    const std::int16_t source = v_.FaderSource[index];
+    if (source < 1 || source == None)
+        return; // no source: there is no channel to switch and no opto to drive
+    link_.SendChannelOnOff(source, on ? 1 : 0, ChannelFlags, v_.ConsoleNumber);
+    v_.FaderOnState[index] = on ? 1 : 0;
+    if (const InputChannelRecord* rec = InputChannelOf(v_, source)) {
         const std::int16_t onOpto = rec->OnOpto;
         const std::int16_t offOpto = rec->OffOpto;
+        const wire::OptoChange lit = on ? wire::OptoChange::OptoOn : wire::OptoChange::OptoOff;
+        const wire::OptoChange dark = on ? wire::OptoChange::OptoOff : wire::OptoChange::OptoOn;
         if (onOpto != None)
-            link_.SendOptoChange(None, onOpto, wire::OptoChange::OptoOff);
+            link_.SendOptoChange(None, onOpto, lit);
         if (offOpto != None)
-            link_.SendOptoChange(None, offOpto, wire::OptoChange::OptoOn);
+            link_.SendOptoChange(None, offOpto, dark);
     }
-    const FaderStrip& strip = Strip(index);
-    strip.cmdOff->SetBackgroundColour(ActiveColour);
-    strip.cmdOn->SetBackgroundColour(IdleColour);
-    v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = StatusOff;
+    if (v_.DeviceIDs.Contains(v_.FaderDeviceID[index]))
+        v_.DeviceIDs[v_.FaderDeviceID[index]].ChannelStatus = on ? wire::ChannelOnStatus : 0;
+    ShowChannelState(index);
 }
 
 namespace {
 
-// One press of PGM, OFFLN or CUE: toggles the strip's assignment locally (flag and
-// colour first, the switcher's crosspoint map corrects it later) and sends the change.
+// One press of PGM, OFFLN or CUE: toggles the strip's assignment locally (the flag first,
+// the switcher's crosspoint map corrects it later) and sends the change.
 void ToggleBus(Variables& v, TCPComm& link, int index, std::int16_t bus, Table<bool>& assigned,
-               ColourButton* button, std::int32_t extraWord) {
+               std::int32_t extraWord) {
     CrosspointChange change;
     change.DeviceID = v.FaderDeviceID[index];
     change.Source = v.FaderSource[index];
@@ -85,47 +93,45 @@ void ToggleBus(Variables& v, TCPComm& link, int index, std::int16_t bus, Table<b
     change.Gain = v.FaderGain[index];
     change.OnFlag = v.FaderOnState[index] == 1 ? wire::ChannelOnStatus : 0;
     change.ExtraWord = extraWord;
-    if (!assigned[index]) {
-        change.Mode = wire::CrosspointAssign;
-        assigned[index] = true;
-        button->SetBackgroundColour(ActiveColour);
-    } else {
-        change.Mode = wire::CrosspointRemove;
-        assigned[index] = false;
-        button->SetBackgroundColour(IdleColour);
-    }
+    change.Mode = assigned[index] ? wire::CrosspointRemove : wire::CrosspointAssign;
+    assigned[index] = !assigned[index];
     link.SendCrosspointChange(change, true);
 }
 
 } // namespace
 
 void frmMain::cmdBtn1_Click(int index) {
-    if (!BusInUse(v_.ProgramBus))
+    if (!BusInUse(v_.ProgramBus) || !link_.Live())
         return;
-    ToggleBus(v_, link_, index, v_.ProgramBus, v_.FaderOnProgram, Strip(index).cmdBtn1, 0);
+    ToggleBus(v_, link_, index, v_.ProgramBus, v_.FaderOnProgram, 0);
+    ShowChannelState(index);
 }
 
 void frmMain::cmdBtn2_Click(int index) {
-    if (!BusInUse(v_.OfflineBus))
+    if (!BusInUse(v_.OfflineBus) || !link_.Live())
         return;
-    ToggleBus(v_, link_, index, v_.OfflineBus, v_.FaderOnOffline, Strip(index).cmdBtn2,
-              wire::OffBusExtraWord);
+    ToggleBus(v_, link_, index, v_.OfflineBus, v_.FaderOnOffline, wire::OffBusExtraWord);
+    ShowChannelState(index);
 }
 
 void frmMain::cmdBtn3_Click(int index) {
-    if (!BusInUse(v_.CueBus))
+    if (!BusInUse(v_.CueBus) || !link_.Live())
         return;
-    ToggleBus(v_, link_, index, v_.CueBus, v_.FaderOnCue, Strip(index).cmdBtn3,
-              wire::OffBusExtraWord);
+    ToggleBus(v_, link_, index, v_.CueBus, v_.FaderOnCue, wire::OffBusExtraWord);
+    ShowChannelState(index);
 }
 
+// IFB: 37 while held, 33 on release, to the IFB output of the strip's source; a strip
+// without a known output takes nothing and does not light.
 void frmMain::cmdBtn4_MouseDown(int index) {
+    if (!link_.Live())
+        return;
     const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
     if (rec == nullptr || rec->IFBOutput == None)
         return;
     link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
                          wire::IFBPress);
-    Strip(index).cmdBtn4->SetBackgroundColour(ActiveColour);
+    Strip(index).ShowIFBHeld(true);
 }
 
 void frmMain::cmdBtn4_MouseUp(int index) {
@@ -134,7 +140,7 @@ void frmMain::cmdBtn4_MouseUp(int index) {
         return;
     link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
                          wire::IFBRelease);
-    Strip(index).cmdBtn4->SetBackgroundColour(IdleColour);
+    Strip(index).ShowIFBHeld(false);
 }
 
 namespace {
@@ -163,20 +169,20 @@ void frmMain::UpdateBussButtonTally() {
         for (int i = 0; i < v_.FaderCount; ++i) {
             const FaderStrip& strip = Strip(i);
             struct BusButton {
-                ColourButton* button;
+                StripButton button;
                 std::int16_t bus;
                 Table<bool>& flag;
             };
-            const BusButton buttons[] = {{strip.cmdBtn1, v_.ProgramBus, v_.FaderOnProgram},
-                                         {strip.cmdBtn2, v_.OfflineBus, v_.FaderOnOffline},
-                                         {strip.cmdBtn3, v_.CueBus, v_.FaderOnCue}};
+            const BusButton buttons[] = {{StripButton::Btn1, v_.ProgramBus, v_.FaderOnProgram},
+                                         {StripButton::Btn2, v_.OfflineBus, v_.FaderOnOffline},
+                                         {StripButton::Btn3, v_.CueBus, v_.FaderOnCue}};
             for (const BusButton& b : buttons) {
-                b.button->SetBackgroundColour(IdleColour);
                 b.flag[i] = false;
+                strip.ShowBus(b.button, false);
                 if (b.bus >= 1 && b.bus - 1 <= v_.CrosspointMap.UBound() &&
                     BusCarriesDevice(v_.CrosspointMap[b.bus - 1], v_.FaderDeviceID[i])) {
-                    b.button->SetBackgroundColour(ActiveColour);
                     b.flag[i] = true;
+                    strip.ShowBus(b.button, true);
                 }
             }
         }

@@ -61,6 +61,8 @@ void frmMain::SetupButtons() {
 }
 
 void frmMain::cmdUserButton_Click(int index) {
+    if (!link_.Live())
+        return; // a press that cannot reach the switcher changes nothing
     try {
         UserButtonRecord& b = ButtonRecord(v_, index);
         switch (static_cast<UserButtonType>(b.ButtonType)) {
@@ -101,6 +103,8 @@ void frmMain::cmdUserButton_Click(int index) {
 }
 
 void frmMain::cmdUserButton_MouseDown(int index) {
+    if (!link_.Live())
+        return;
     try {
         const UserButtonRecord& b = ButtonRecord(v_, index);
         switch (static_cast<UserButtonType>(b.ButtonType)) {

@@ -61,6 +61,7 @@ frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
 
     AddStrip();
     column_ = std::make_unique<ButtonColumn>(panel_);
+    column_->Frame()->setEnabled(link_.Live());
     ConnectUserButtons();
     ChainTabOrder();
     SetWindowWidthTwips(ClientWidth);

@@ -86,7 +86,8 @@ public:
     void EnablePollTimer(bool enabled) override;
     void EnableDecodeTimer() override;
     void SetStayOnTop(std::int32_t mode) override;
-    void SetStripButtonColour(int strip, StripButton button, Colour colour) override;
+    void ShowChannelState(int strip) override;
+    void ShowLinkState(LinkState state) override;
 
     // Lays out the user-button column and the window width by the rule of the setup menu.
     void LayOutButtonColumn();
@@ -113,6 +114,11 @@ protected:
 
 private:
     void CreateMenus();
+    FaderStrip& MutableStrip(int index);
+    // ON or OFF pressed on a strip; nothing happens unless the press can reach the switcher.
+    void SwitchChannel(int index, bool on);
+    // The switcher's gain for a strip, once the operator's hold on the slider allows it.
+    void TakeSwitcherGain(int index, int gainPosition);
     void AddStrip(); // a new strip at the right-hand end, wired to its handlers
     void RemoveStrip(int index);
     void ConnectStripSignals(int index);

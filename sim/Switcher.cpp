@@ -179,9 +179,11 @@ void Switcher::ApplyGain(const Bytes& message, Outcome& outcome) {
     constexpr int GainParameter = 20;
     outcome.text = "E3 gain: parameter " + std::to_string(command->parameter) + ", device " +
                    std::to_string(command->deviceID) + ", value " + std::to_string(command->value);
-    if (command->parameter == GainParameter && model_.SetGain(command->deviceID, command->value))
+    if (command->parameter == GainParameter && model_.SetGain(command->deviceID, command->value)) {
         outcome.text += " (stored)";
-    else
+        // Every panel on the device follows the new gain.
+        outcome.reports.push_back(SingleDeviceFrame(model_, command->deviceID));
+    } else
         outcome.text += " (not applied)";
 }
 

@@ -74,6 +74,7 @@ SwitcherModel::SwitcherModel(const SwitcherSize& size)
       devicesOfInput_(static_cast<std::size_t>(size.inputs)),
       channelOn_(static_cast<std::size_t>(size.inputs),
                  std::vector<std::uint8_t>(static_cast<std::size_t>(size.consoles), 0)),
+      inputStatus_(static_cast<std::size_t>(size.inputs), 0),
       buses_(static_cast<std::size_t>(size.buses)),
       relays_(static_cast<std::size_t>(size.relays), 0),
       optos_(static_cast<std::size_t>(size.optos), 0) {
@@ -132,8 +133,10 @@ bool SwitcherModel::SetChannelOn(int input, int console, bool on) {
 }
 
 void SwitcherModel::RefreshDeviceStatus(int input, bool on) {
+    inputStatus_[static_cast<std::size_t>(input)] = on ? wire::ChannelOnStatus : 0;
     for (int id : devicesOfInput_[static_cast<std::size_t>(input)])
-        devices_[static_cast<std::size_t>(id)].status = on ? wire::ChannelOnStatus : 0;
+        devices_[static_cast<std::size_t>(id)].status =
+            inputStatus_[static_cast<std::size_t>(input)];
 }
 
 bool SwitcherModel::SetSource(int deviceID, int source) {
@@ -145,8 +148,11 @@ bool SwitcherModel::SetSource(int deviceID, int source) {
         old.erase(std::remove(old.begin(), old.end(), deviceID), old.end());
     }
     device.source = source >= 0 && source < size_.inputs ? source : None;
-    if (device.source != None)
+    device.status = 0;
+    if (device.source != None) {
         devicesOfInput_[static_cast<std::size_t>(device.source)].push_back(deviceID);
+        device.status = inputStatus_[static_cast<std::size_t>(device.source)];
+    }
     return true;
 }
 

@@ -61,7 +61,9 @@ public:
     // Each change returns false, and changes nothing, when an index is outside the
     // switcher. `console` is 0-based; 16383 or 999 switch the input on every console.
     bool SetChannelOn(int input, int console, bool on);
-    bool SetSource(int deviceID, int source); // source 0-based; outside the inputs = none
+    // source 0-based; outside the inputs = none. The device's status becomes its new
+    // input's: on when that input was last switched on, off without an input.
+    bool SetSource(int deviceID, int source);
     bool SetGain(int deviceID, int gain);
     bool Assign(int bus, int deviceID, int source); // false also when full or already there
     bool Remove(int bus, int deviceID);             // false when the device was not there
@@ -78,6 +80,7 @@ private:
     std::vector<Device> devices_;
     std::vector<std::vector<int>> devicesOfInput_;     // the device IDs working each input
     std::vector<std::vector<std::uint8_t>> channelOn_; // [input][console]
+    std::vector<std::uint8_t> inputStatus_;            // each input's last status change
     std::vector<std::vector<CrosspointEntry>> buses_;
     std::vector<std::uint8_t> relays_;
     std::vector<std::uint8_t> optos_;

@@ -124,9 +124,8 @@ TEST(EndToEnd, OperatorActionsComeBackFromTheSwitcher) {
     // ON lights at once; put the display back to OFF before any report can arrive, and
     // the switcher's report lights ON again.
     QTest::mouseClick(strip2.cmdOn, Qt::LeftButton);
-    panel.window->SetStripButtonColour(1, StripButton::On, IdleColour);
-    panel.window->SetStripButtonColour(1, StripButton::Off, ActiveColour);
     panel.v.FaderOnState[1] = 0;
+    panel.window->ShowChannelState(1);
     EXPECT_TRUE(WaitUntil([&] { return strip2.cmdOn->BackgroundColour() == OnColour; }));
     EXPECT_EQ(strip2.cmdOff->BackgroundColour(), IdleColour);
     EXPECT_EQ(panel.v.FaderOnState[1], 1);

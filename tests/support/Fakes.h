@@ -20,7 +20,7 @@ public:
     int decodeTimerStarts = 0;
     std::int32_t stayOnTop = 0;
     std::vector<std::string> calls; // "InitSlider 2", "UpdateActiveSource 0", ...
-    std::map<std::pair<int, StripButton>, Colour> colours;
+    LinkState linkState = LinkState::Down;
 
     void SetCaption(const std::string& text) override { caption = text; }
     void EnablePollTimer(bool enabled) override { pollTimerEnabled = enabled; }
@@ -33,9 +33,10 @@ public:
     }
     void UpdateBussButtonTally() override { calls.push_back("UpdateBussButtonTally"); }
     void UpdateUserButtonTally() override { calls.push_back("UpdateUserButtonTally"); }
-    void SetStripButtonColour(int strip, StripButton button, Colour colour) override {
-        colours[{strip, button}] = colour;
+    void ShowChannelState(int strip) override {
+        calls.push_back("ShowChannelState " + std::to_string(strip));
     }
+    void ShowLinkState(LinkState state) override { linkState = state; }
     int CountOf(const std::string& call) const {
         int n = 0;
         for (const auto& c : calls)
