@@ -292,6 +292,9 @@ TEST(Simulator, AppliesCommandsAndReportsThemToEveryPanel) {
          "D6 7F 00 01 04 00 01 00 01 06 FF"},
         {"input 5 off at every console", "D6 7F 00 01 04 00 7F 7F 00 02 FF",
          "D6 7F 00 01 04 00 7F 7F 00 02 FF"},
+        {"device 7 to source 1, which is on: the status comes with the source",
+         "D3 01 01 00 05 07 00 00 00 00 0E FF",
+         "D9 00 01 01 00 04 02 07 00 00 00 00 00 00 08 00 00 00 40 57 FF"},
         {"device 7 to source 3", "D3 01 01 00 05 07 00 02 00 00 10 FF",
          "D9 00 01 01 00 04 02 07 00 02 00 00 00 00 08 00 00 00 00 19 FF"},
         {"device 3 assigned to bus 1",
@@ -320,13 +323,14 @@ TEST(Simulator, AppliesCommandsAndReportsThemToEveryPanel) {
         EXPECT_EQ(BytesToHex(*seenBySender), row.report);
     }
 
-    // A gain is stored without a report and shows in the device's data.
+    // A gain is stored and every panel gets the device's new data.
     s.panel->Send("E3 02 14 01 00 07 00 04 07 29 FF");
-    other.Send(InfoRequest(0, 256, 1, 7));
-    const auto device = other.NextOf(0xD9);
-    ASSERT_TRUE(device);
-    EXPECT_EQ(BytesToHex(*device),
-              "D9 00 01 01 00 04 02 07 00 02 00 00 00 04 07 00 00 00 00 1C FF");
+    for (RawPanel* panel : {&other, s.panel.get()}) {
+        const auto device = panel->NextOf(0xD9);
+        ASSERT_TRUE(device);
+        EXPECT_EQ(BytesToHex(*device),
+                  "D9 00 01 01 00 04 02 07 00 02 00 00 00 04 07 00 00 00 00 1C FF");
+    }
 
     // A relay pulse is reported on, then off again a moment later.
     s.panel->Send("FE 48 00 00 00 01 00 49 FF");

@@ -79,18 +79,32 @@ TEST_F(Connection, WhileDownEachTickTriesToConnect) {
     EXPECT_TRUE(LogEntries().empty());
 }
 
-TEST_F(Connection, ConnectingSendsTheFirstStepAtOnceAndTheTickRepeatsItAndPolls) {
+TEST_F(Connection, TheFirstStepFollowsTheTypeReplyOrElseTheFirstTick) {
     const std::string step0 = "F2 00 02 00 00 00 00 7F 7F 00 00 00 FF";
+    const std::string reply = "81 09 01 0A FF";
+    // The switcher asks what the panel is: the reply, then at once the first request.
     v.SocketConnected = false;
     v.PollsWithoutReply = 57;
     link.OnSocketConnect();
     EXPECT_TRUE(v.SocketConnected);
     EXPECT_EQ(v.PollsWithoutReply, 0);
     EXPECT_EQ(window.caption, CaptionWaiting);
-    EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{step0});
+    EXPECT_TRUE(socket.written.empty());
+    Receive("81 64 64 FF");
+    link.DecodeBuffer();
+    EXPECT_EQ(socket.WrittenHex(), (std::vector<std::string>{reply, step0}));
     EXPECT_EQ(v.StartupStep, 1);
+    Receive("81 64 64 FF"); // asked again: answered, the sequence is not started over
+    link.DecodeBuffer();
+    EXPECT_EQ(socket.WrittenHex(), (std::vector<std::string>{reply, step0, reply}));
 
-    // Step 1 waits for the answer; the countdown is 0, so the request is repeated.
+    // No type request: the first tick sends the step. Step 1 waits for its answer, and
+    // the countdown is 0, so the request is repeated.
+    link.DisconnectFromServer();
+    socket.written.clear();
+    socket.connected = true;
+    link.OnSocketConnect();
+    EXPECT_TRUE(socket.written.empty());
     link.PollTick();
     EXPECT_EQ(window.caption, CaptionWaiting);
     EXPECT_EQ(socket.WrittenHex(), (std::vector<std::string>{step0, step0, "F5"}));
@@ -101,6 +115,42 @@ TEST_F(Connection, ConnectingSendsTheFirstStepAtOnceAndTheTickRepeatsItAndPolls)
     v.StartupStep = 8;
     link.PollTick();
     EXPECT_EQ(window.caption, CaptionConnected);
+}
+
+TEST_F(Connection, ThreeUnansweredPollsMakeTheSwitcherSilentUntilItsNextMessage) {
+    link.OnSocketConnect();
+    v.StartupStep = 8;
+    EXPECT_EQ(window.linkState, LinkState::Live);
+    for (int tick = 1; tick <= 3; ++tick) {
+        link.PollTick();
+        EXPECT_EQ(window.linkState, LinkState::Live) << tick;
+    }
+    link.PollTick(); // finds the three polls of the ticks before unanswered
+    EXPECT_EQ(window.linkState, LinkState::Silent);
+    EXPECT_FALSE(link.Live());
+    EXPECT_EQ(CountWritten("F5"), 4); // polling goes on
+
+    // Any message from the server ends it: a poll answer, an offline byte, a frame.
+    for (const char* message : {"F4", "F1", "81 64 64 FF"}) {
+        v.PollsWithoutReply = 3;
+        link.PollTick();
+        ASSERT_EQ(window.linkState, LinkState::Silent) << message;
+        Receive(message);
+        link.DecodeBuffer();
+        EXPECT_EQ(window.linkState, LinkState::Live) << message;
+        EXPECT_TRUE(link.Live()) << message;
+    }
+
+    // Down is down, silent or not; the 201st unanswered poll still closes the link.
+    v.PollsWithoutReply = 3;
+    link.PollTick();
+    v.PollsWithoutReply = 201;
+    link.PollTick();
+    EXPECT_FALSE(v.SocketConnected);
+    EXPECT_EQ(window.linkState, LinkState::Down);
+    EXPECT_FALSE(link.Live());
+    link.OnSocketConnect();
+    EXPECT_EQ(window.linkState, LinkState::Live);
 }
 
 TEST_F(Connection, ANewConnectionStartsWithAnEmptyReceiveBufferThatHoldsNoStorage) {
@@ -194,6 +244,7 @@ TEST_F(Connection, TypeRequestsAreAnsweredOnlyWhenWellFormed) {
         {"81 00 FF", false},          // too short
         {"81 FF", false},
     };
+    v.StartupStep = 8; // the reply alone; the first request after it is tested above
     for (const auto& c : cases) {
         socket.written.clear();
         window.pollTimerEnabled = false;

@@ -51,32 +51,22 @@ TEST_F(HandlerGuard, AStripIndexWithoutAStripIsTheSubscriptError) {
     EXPECT_EQ(window->Strip(2).frSlider, window->Strip(2).cmdOn->parentWidget());
 }
 
-// ON and OFF send and colour first, then store the channel status of the strip's device:
-// a device ID outside the table fails that last step.
-TEST_F(HandlerGuard, AFailingButtonIsLoggedOnceAndWhatWasDoneStaysDone) {
-    struct Case {
-        const char* button;
-        ColourButton* FaderStrip::*control;
-        Colour lit;
-        const char* sent;
-    };
-    const Case cases[] = {
-        {"ON", &FaderStrip::cmdOn, OnColour, "D6 7F 00 01 04 00 01 00 01 06 FF"},
-        {"OFF", &FaderStrip::cmdOff, ActiveColour, "D6 7F 00 01 04 00 01 00 00 05 FF"},
-    };
-    v.ConsoleNumber = 2;
-    v.FaderSource[0] = 5;
-    v.InputChannels[4].OnOpto = None;
-    v.InputChannels[4].OffOpto = None;
-    v.FaderDeviceID[0] = 9000;
-    for (const Case& c : cases) {
+// A source picked on the selector is stored first, then the input's record is marked:
+// an input beyond the table's records fails that second step.
+TEST_F(HandlerGuard, AFailingHandlerIsLoggedOnceAndWhatWasDoneStaysDone) {
+    v.InputCount = 300; // names for 300 inputs, records for the first 256
+    v.InputNames.Resize(300, "In");
+    window->LoadInputCombo(0);
+    for (const int entry : {299, 300}) {
         const std::string logBefore = LogText();
-        QTest::mouseClick(window->Strip(0).*c.control, Qt::LeftButton);
-        EXPECT_EQ(BytesToHex(SentBytes()), c.sent) << c.button;
-        EXPECT_EQ((window->Strip(0).*c.control)->BackgroundColour(), c.lit) << c.button;
+        QComboBox* combo = window->Strip(0).cmbSource;
+        combo->setCurrentIndex(entry);
+        emit combo->activated(entry);
+        EXPECT_EQ(v.FaderSource[0], entry);
+        EXPECT_EQ(BytesToHex(SentBytes()), "");
         const std::string added = LogText().substr(logBefore.size());
-        EXPECT_EQ(Count(added, "Unexpected Error"), 1U) << c.button << ": " << added;
-        EXPECT_EQ(Count(added, "Program Error"), 1U) << c.button << ": " << added;
+        EXPECT_EQ(Count(added, "Unexpected Error"), 1U) << entry << ": " << added;
+        EXPECT_EQ(Count(added, "Program Error"), 1U) << entry << ": " << added;
     }
     EXPECT_TRUE(window->isVisible());
 }

@@ -148,6 +148,9 @@ TEST_F(StartupLoopback, EachRequestFollowsTheAnswerToThePreviousOneWithoutWaitin
     window.Form_Load(dir.Path().string());
     window.PollTimer().stop(); // no tick: the answers alone move the sequence on
     ASSERT_EQ(window.StripCount(), 3);
+    // The switcher asks what the panel is; the reply starts the sequence.
+    ASSERT_TRUE(server.WaitForConnection());
+    server.Send(HexToBytes("81 64 64 FF"));
     ASSERT_TRUE(WaitUntil([&] { return window.windowTitle() == "ORL Console - Connected"; }, 2000))
         << requests.size() << " requests, start-up step " << v.StartupStep;
 

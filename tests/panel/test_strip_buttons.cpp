@@ -79,18 +79,21 @@ TEST_F(StripButtons, OnWithoutAnInputChannelRecordSendsOnlyTheChannelMessage) {
     const struct {
         std::int16_t source;
         const char* sent;
+        bool lit;
     } cases[] = {
-        {None, "D6 7F 00 01 7F 7F 01 00 01 00 FF"},
-        {300, "D6 7F 00 01 2B 02 01 00 01 2F FF"}, // beyond the 256 input channel records
+        {None, "", false}, // no source: no channel to switch, nothing lights
+        {300, "D6 7F 00 01 2B 02 01 00 01 2F FF", true}, // beyond the 256 channel records
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
         v.FaderSource[0] = c.source;
+        v.FaderOnState[0] = 0;
         v.DeviceIDs[7].ChannelStatus = 0;
+        window->ShowChannelState(0);
         QTest::mouseClick(S().cmdOn, Qt::LeftButton);
         EXPECT_EQ(Sent(), c.sent);
-        EXPECT_EQ(S().cmdOn->BackgroundColour(), OnColour);
-        EXPECT_EQ(v.DeviceIDs[7].ChannelStatus, 64);
+        EXPECT_EQ(S().cmdOn->BackgroundColour(), c.lit ? OnColour : IdleColour);
+        EXPECT_EQ(v.DeviceIDs[7].ChannelStatus, c.lit ? 64 : 0);
     }
 }
 
