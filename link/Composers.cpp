@@ -44,7 +44,11 @@ constexpr int Fixed13 = 0x7F;
 constexpr int Fixed14 = 0x7F;
 constexpr int Fixed15 = 0x7F;
 constexpr int Fixed16 = 0x04;
-constexpr int Level1StandIn = 1024; // 14-bit, sent in place of the record's level 1
+// 14-bit: the three level words around the gain, always unity. Level 1 goes before the
+// gain, then level 3 and level 2 in that order.
+constexpr int Level1 = 1024;
+constexpr int Level3 = 1024;
+constexpr int Level2 = 1024;
 } // namespace crosspoint
 
 namespace take { // 0xFE simple take
@@ -197,10 +201,10 @@ void TCPComm::SendCrosspointChange(const CrosspointChange& record, bool assign) 
                                   .Byte(record.OnFlag & wire::DataMask)
                                   .Byte(record.AfterOnFlag & wire::DataMask)
                                   .Value28(record.ExtraWord)
-                                  .Value14(crosspoint::Level1StandIn)
+                                  .Value14(crosspoint::Level1)
                                   .Value14(record.Gain)
-                                  .Value14(record.Level3)
-                                  .Value14(record.Level2)
+                                  .Value14(crosspoint::Level3)
+                                  .Value14(crosspoint::Level2)
                                   .Finish();
         SendToSwitcher(message);
     } catch (...) {

@@ -25,13 +25,9 @@ struct CrosspointChange {
     std::int16_t DeviceID = 0;
     std::int16_t Source = 0;
     std::int16_t Bus = 0;
-    std::int16_t Level1 = 1024; // not sent: 1024 stands in its place
     std::int16_t Gain = 0;
-    std::int16_t Level2 = 1024;
-    std::int16_t Level3 = 1024;
     std::int16_t Spare = None;
     std::int16_t Mode = 0;
-    std::uint8_t SpareByte = 0;
     std::uint8_t OnFlag = 0;
     std::uint8_t AfterOnFlag = 0;
     std::int32_t ExtraWord = 0;
@@ -42,6 +38,7 @@ public:
     static constexpr int PollTimeout = 200;        // the tick that finds 201 closes the link
     static constexpr int SilentAfterPolls = 3;     // unanswered polls that make a silent switcher
     static constexpr int RequestRepeatReload = 60; // repeated on every 61st tick
+    static constexpr int FaderGainParameter = 20;  // the gain change that moves a fader
     static constexpr int MaxPartialWrites = 16;    // a peer that stops reading cannot hold us
     // The socket is read only while fewer undecoded bytes than the high-water mark wait;
     // once paused, reading resumes below the low-water mark. The rest waits in the

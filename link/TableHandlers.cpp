@@ -10,6 +10,7 @@
 #include "FrameReader.h"
 #include "HandlerSupport.h"
 #include "Protocol.h"
+#include "TCPComm.h"
 #include "Values.h"
 
 #include <algorithm>
@@ -333,7 +334,7 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
         log_.WriteErrorLog("Received " + std::to_string(count) + " Device IDs Starting with " +
                                std::to_string(first),
                            "Switcher Message");
-        v_.RequestRepeatCountdown = 60;
+        v_.RequestRepeatCountdown = TCPComm::RequestRepeatReload;
         if (first + count >= MaxDeviceID)
             ClearBits(v_.PendingRequestMask2, wire::RequestDeviceData);
         // A strip on a device ID the switcher cannot have was never asked for.
@@ -414,7 +415,7 @@ void IncomingHandlers::ReceiveInputChannelAttributes(const Bytes& message) {
         }
         ClearBits(v_.PendingRequestMask2, wire::RequestChannelAttributes);
         v_.InchanRequestPending = false;
-        v_.RequestRepeatCountdown = 60;
+        v_.RequestRepeatCountdown = TCPComm::RequestRepeatReload;
     } catch (...) {
         log_.ReportError("Error Receiving Input Channel Attributes", "Switcher Message Error");
         ClearBits(v_.PendingRequestMask2, wire::RequestChannelAttributes);

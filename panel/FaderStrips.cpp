@@ -223,14 +223,14 @@ void frmMain::sliGain_Scroll(int index) {
             gain = OffPosition;
         v_.FaderGain[index] = ToInteger(static_cast<long long>(gain));
         s.lblGain->setText(GainLabelText(gain, MoveOffThreshold));
-        link_.SendGainChange(20, gain, v_.FaderDeviceID[index], None);
+        link_.SendGainChange(TCPComm::FaderGainParameter, gain, v_.FaderDeviceID[index], None);
     } catch (...) {
         log_.WriteErrorLog("Error Sending gain change", "Connection Error");
     }
 }
 
 void frmMain::sliGain_KeyUp(int index, int keyCode) {
-    if (keyCode == 35 || keyCode == 36) // End, Home
+    if (keyCode == KeyEnd || keyCode == KeyHome)
         sliGain_Scroll(index);
 }
 

@@ -26,18 +26,16 @@ namespace {
 constexpr int ClientWidth = 4545;
 constexpr int ClientHeight = 9825;
 constexpr int PollInterval = 1000;
-constexpr int KeyEnd = 35;
-constexpr int KeyHome = 36;
 constexpr int EnterKey = 13;
 
-// The code the key-release handler works with: 36 Home, 35 End, the character code of
+// The code the key-release handler works with: KeyHome, KeyEnd, the character code of
 // plain keys, 0 for anything else.
 int KeyCodeOf(const QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Home:
-        return KeyHome;
+        return frmMain::KeyHome;
     case Qt::Key_End:
-        return KeyEnd;
+        return frmMain::KeyEnd;
     default:
         return event->key() > 0 && event->key() < 128 ? event->key() : 0;
     }

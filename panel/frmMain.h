@@ -51,6 +51,9 @@ public:
     void InitSlider(int index) override;
     void InitAllSliders() override;
     void sliGain_Scroll(int index); // the gain-move handler
+    // The key codes of Home and End in sliGain_KeyUp: releasing either sends the gain.
+    static constexpr int KeyEnd = 35;
+    static constexpr int KeyHome = 36;
     void sliGain_KeyUp(int index, int keyCode);
     void cmdZerodb_Click(int index);
     // "  +12db", "  -12.5db", "  Off" below the threshold (-99.9 or -79.9)

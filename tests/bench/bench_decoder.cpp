@@ -3,6 +3,7 @@
 // not grow with the queue.
 
 #include "Fakes.h"
+#include "Frames.h"
 #include "TCPComm.h"
 
 #include <benchmark/benchmark.h>

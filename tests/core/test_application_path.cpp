@@ -3,6 +3,7 @@
 // configuration.
 
 #include "Configuration.h"
+#include "Files.h"
 #include "TempFolder.h"
 #include "Variables.h"
 
@@ -14,15 +15,9 @@
 
 using namespace orl;
 namespace fs = std::filesystem;
+using orl::test::FileText;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void Write(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -74,7 +69,7 @@ TEST(ApplicationPath, ChoosesPortableInstalledOrExplicitFolderAndSeedsNewOnes) {
         EXPECT_EQ(folder.path, root + "/" + c.expected) << c.what;
         EXPECT_EQ(folder.problem, "") << c.what;
         const fs::path ini = fs::path(folder.path) / ConfigurationFileName;
-        EXPECT_EQ(fs::exists(ini) ? ReadAll(ini) : "-", c.seeded) << c.what;
+        EXPECT_EQ(fs::exists(ini) ? FileText(ini) : "-", c.seeded) << c.what;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "Configuration.h"
 #include "ErrorLog.h"
+#include "Files.h"
 #include "OrlError.h"
 #include "TempFolder.h"
 #include "Variables.h"
@@ -29,10 +30,7 @@ protected:
         std::ofstream out(IniPath(), std::ios::binary | std::ios::trunc);
         out << bytes;
     }
-    static std::string Contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string Contents(const fs::path& path) { return test::FileText(path); }
     // Reads `bytes` as the configuration into a freshly set-up state.
     Variables ReadFrom(const std::string& bytes) {
         WriteIni(bytes);

@@ -1,4 +1,5 @@
 #include "ErrorLog.h"
+#include "Files.h"
 #include "OrlError.h"
 #include "TempFolder.h"
 #include "Variables.h"
@@ -22,6 +23,7 @@
 
 using namespace orl;
 namespace fs = std::filesystem;
+using orl::test::FileText;
 
 namespace {
 
@@ -36,15 +38,8 @@ std::tm At(int year, int month, int day, int hour, int minute, int second = 0) {
     return t;
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> Lines(const fs::path& path) {
-    const std::string text = ReadAll(path);
+    const std::string text = FileText(path);
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -214,7 +209,7 @@ TEST_F(ErrorLogTest, ALogThatCannotBeSetAsideTakesTheEntryAsItIs) {
     std::ofstream(aside / "keep") << "in the way";
     MakeLogOfSize(1024000);
     log.WriteErrorLog("still logged", "Limit");
-    const std::string text = ReadAll(LogFile());
+    const std::string text = FileText(LogFile());
     const std::string entry = "Limit" + std::string(31, ' ') + "still logged\r\n";
     ASSERT_EQ(text.size(), 1024000u + 24 + entry.size());
     EXPECT_EQ(text.substr(1024000 + 24), entry);
@@ -342,7 +337,7 @@ TEST_F(ErrorLogTest, OnAFullDiskAFullLogIsSetAsideAndANewOneStarted) {
         return true;
     });
     EXPECT_EQ(fs::file_size(keptAside), static_cast<std::size_t>(ErrorLog::SetAsideSize));
-    EXPECT_EQ(ReadAll(keptAside).substr(static_cast<std::size_t>(ErrorLog::SetAsideSize) - 4),
+    EXPECT_EQ(FileText(keptAside).substr(static_cast<std::size_t>(ErrorLog::SetAsideSize) - 4),
               "xx\r\n");
     const auto lines = Lines(keptLog);
     ASSERT_EQ(lines.size(), 12u);

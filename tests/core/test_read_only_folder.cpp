@@ -7,6 +7,7 @@
 
 #include "Configuration.h"
 #include "ErrorLog.h"
+#include "Files.h"
 #include "TempFolder.h"
 #include "Variables.h"
 
@@ -24,6 +25,7 @@
 
 using namespace orl;
 namespace fs = std::filesystem;
+using orl::test::FileText;
 
 namespace {
 
@@ -31,13 +33,6 @@ constexpr uid_t Nobody = 65534;
 
 // Exit statuses of the save, as the child reports them.
 enum SaveResult { Refused = 10, Saved = 11, ChildSetupFailed = 12 };
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs `save` without the right to write into read-only folders; returns its SaveResult,
 // or -1 when it did not end normally (a crash, or a recursion that blew the stack).
@@ -70,7 +65,7 @@ protected:
         v.FaderDeviceID[1] = 12;
         ErrorLog setupLog(v);
         ASSERT_TRUE(WriteConfiguration(v, setupLog));
-        before = ReadAll(Ini());
+        before = FileText(Ini());
         ASSERT_FALSE(before.empty());
 
         // The operator's next settings, which cannot be saved.
@@ -101,10 +96,10 @@ TEST_F(ReadOnlyFolder, SavingReportsTheFailureAndKeepsTheOldFileByteForByte) {
     });
     ASSERT_NE(result, ChildSetupFailed) << "could not become nobody";
     EXPECT_EQ(result, Refused);
-    EXPECT_EQ(ReadAll(Ini()), before);
+    EXPECT_EQ(FileText(Ini()), before);
     EXPECT_FALSE(fs::exists(folder / ConfigurationTemporaryFileName));
 
-    const std::string log = ReadAll(logFolder / "Errorlog.txt");
+    const std::string log = FileText(logFolder / "Errorlog.txt");
     const std::size_t at = log.find("Error Writing ini File: Error #  75");
     ASSERT_NE(at, std::string::npos) << log;
     const std::size_t lineStart = log.rfind("\r\n", at) + 2;
@@ -119,7 +114,7 @@ TEST_F(ReadOnlyFolder, ALogInTheSameFolderFailsQuietlyAndTheCallReturns) {
     });
     ASSERT_NE(result, ChildSetupFailed) << "could not become nobody";
     EXPECT_EQ(result, Refused) << "-1: the save did not return normally";
-    EXPECT_EQ(ReadAll(Ini()), before);
+    EXPECT_EQ(FileText(Ini()), before);
     EXPECT_FALSE(fs::exists(folder / "Errorlog.txt"));
     EXPECT_FALSE(fs::exists(folder / ConfigurationTemporaryFileName));
 }

@@ -4,6 +4,7 @@
 
 #include "Bytes.h"
 #include "ErrorLog.h"
+#include "Faders.h"
 #include "Fakes.h"
 #include "Frames.h"
 #include "IncomingHandlers.h"
@@ -47,10 +48,7 @@ protected:
     std::vector<LogEntry> LogEntries() const { return ReadLogEntries(log->LogPath()); }
 
     // Gives the panel `count` fader strips, all of them zero.
-    void Faders(int count) {
-        v.FaderCount = static_cast<std::int16_t>(count);
-        RecreateFaderArrays(v, static_cast<std::size_t>(count));
-    }
+    void Faders(int count) { test::Faders(v, count); }
 
     Variables v;
     std::unique_ptr<ErrorLog> log;

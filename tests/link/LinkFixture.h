@@ -3,6 +3,7 @@
 // the error log in a temporary folder.
 
 #include "Fakes.h"
+#include "Frames.h"
 #include "LogEntries.h"
 #include "TCPComm.h"
 #include "TempFolder.h"

@@ -1,4 +1,5 @@
 #include "ByteManipulation.h"
+#include "Frames.h"
 #include "OrlError.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +8,6 @@
 #include <random>
 
 using namespace orl;
-
-TEST(Codec, BytesToValueJoinsTwoSevenBitGroups) {
-    EXPECT_EQ(BytesToValue(0x7F, 0x7F), 16383);
-    EXPECT_EQ(BytesToValue(0x00, 0x01), 128);
-    EXPECT_EQ(BytesToValue(0x05, 0x00), 5);
-    EXPECT_EQ(BytesToValue(0x7F, 0xFF), 32767);
-    EXPECT_THROW(BytesToValue(0x80, 0xFF), OrlError); // 32768 does not fit
-}
 
 TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
     struct Case {
@@ -32,19 +25,6 @@ TEST(Codec, CheckSumIsTheSevenBitSumAfterTheCommandByte) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckSum(HexToBytes(c.message), c.excluded), c.sum) << c.message;
-}
-
-TEST(Codec, FindEOMCountsFromTheCurrentFrontOfTheBuffer) {
-    ReceiveBuffer buffer;
-    EXPECT_EQ(FindEOM(buffer), 0);
-    buffer.Append(HexToBytes("FC 0A 05"));
-    EXPECT_EQ(FindEOM(buffer), 0);
-    buffer.Append(HexToBytes("FF 81 FF"));
-    EXPECT_EQ(FindEOM(buffer), 4);
-    TrimBuffer(buffer, 4);
-    EXPECT_EQ(FindEOM(buffer), 2);
-    TrimBuffer(buffer, 1);
-    EXPECT_EQ(FindEOM(buffer), 1); // the first byte itself
 }
 
 TEST(Codec, TrimBufferReturnsTheFrontAndKeepsTheRest) {

@@ -69,8 +69,9 @@ TEST_F(Composers, CrosspointModeWordCarriesTheAssignFlag) {
     link.SendCrosspointChange(remove, false);
     ASSERT_EQ(socket.written.size(), 2u);
     EXPECT_EQ(socket.written[0].size(), 33u);
-    EXPECT_EQ(BytesToValue(socket.written[0][1], socket.written[0][2]), 3104);
-    EXPECT_EQ(BytesToValue(socket.written[1][1], socket.written[1][2]), 2080);
+    // the 14-bit mode word after the command byte, low group first
+    EXPECT_EQ(socket.written[0][1] + 128 * socket.written[0][2], 3104);
+    EXPECT_EQ(socket.written[1][1] + 128 * socket.written[1][2], 2080);
 }
 
 TEST_F(Composers, InfoRequestReplacesThePendingWordsAsSent) {

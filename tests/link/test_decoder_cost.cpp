@@ -2,9 +2,10 @@
 // buffer is trimmed from the front without copying what remains.
 #include "LinkFixture.h"
 
+#include "ProcStatus.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 using namespace orl;
 using namespace orl::test;
@@ -13,9 +14,7 @@ namespace {
 
 // CPU time of this thread: a busy machine that takes the core away does not count.
 double ThreadNanoseconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+    return ThreadCpuNanoseconds();
 }
 
 class DecoderCost : public LinkTest {
@@ -60,21 +59,30 @@ TEST_F(DecoderCost, PerMessageCostDoesNotGrowWithTheQueue) {
 }
 
 // Each broken-off message drops its bytes without a second look at what follows, so
-// megabytes of command bytes without an end byte go in one pass.
+// megabytes of command bytes without an end byte go in one pass: four times the bytes cost
+// about four times as much (a second look at each would cost sixteen).
 TEST_F(DecoderCost, BrokenOffBytesAreDroppedInLinearTime) {
-    constexpr std::size_t Size = 4 << 20;
     for (const std::uint8_t fill : {std::uint8_t{0x80}, std::uint8_t{0xF0}}) {
         SCOPED_TRACE(static_cast<int>(fill));
-        v.ReceiveBuffer.Clear();
-        socket.written.clear();
-        v.ReceiveBuffer.Append(Bytes(Size, fill));
-        v.ReceiveBuffer.Append(HexToBytes("FF F5"));
-        const double start = ThreadNanoseconds();
-        while (link.DecodeTick()) {
-        }
-        const double seconds = (ThreadNanoseconds() - start) / 1e9;
-        std::printf("4 MB of %02X then FF F5: answered after %.3f s\n", fill, seconds);
-        EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{"F4"});
-        EXPECT_LT(seconds, 1.0);
+        // Best of three: processor seconds until the poll behind `size` bytes is answered.
+        const auto secondsFor = [&](std::size_t size) {
+            double best = 1e300;
+            for (int run = 0; run < 3; ++run) {
+                v.ReceiveBuffer.Clear();
+                socket.written.clear();
+                v.ReceiveBuffer.Append(Bytes(size, fill));
+                v.ReceiveBuffer.Append(HexToBytes("FF F5"));
+                const double start = ThreadNanoseconds();
+                while (link.DecodeTick()) {
+                }
+                best = std::min(best, (ThreadNanoseconds() - start) / 1e9);
+                EXPECT_EQ(socket.WrittenHex(), std::vector<std::string>{"F4"});
+            }
+            return best;
+        };
+        const double one = secondsFor(1 << 20);
+        const double four = secondsFor(4 << 20);
+        std::printf("%02X then FF F5: 1 MB %.4f s, 4 MB %.4f s\n", fill, one, four);
+        EXPECT_LT(four, 8 * one);
     }
 }

@@ -1,5 +1,6 @@
 // The link on a real QTcpSocket against a test server on 127.0.0.1.
 #include "Fakes.h"
+#include "Frames.h"
 #include "LoopbackServer.h"
 #include "QtSocket.h"
 #include "TCPComm.h"

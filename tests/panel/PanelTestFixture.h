@@ -3,6 +3,7 @@
 // be connected to, for the tests of the panel.
 
 #include "Bytes.h"
+#include "Files.h"
 #include "LoopbackServer.h"
 #include "TempFolder.h"
 #include "Variables.h"
@@ -10,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace orl::test {
@@ -52,12 +51,10 @@ protected:
         return bytes;
     }
 
-    std::string LogText() const {
-        std::ifstream in(dir.Path().string() + "/Errorlog.txt", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    // Everything the window sent since the last call, as hex.
+    std::string Sent() { return BytesToHex(SentBytes()); }
+
+    std::string LogText() const { return ErrorLogText(dir.Path()); }
 
     TempFolder dir{"orl-panel"};
     Variables v;

@@ -66,8 +66,6 @@ protected:
         return marked; // the one input marked, -1 for none, -2 for several
     }
 
-    std::string Sent() { return BytesToHex(SentBytes()); }
-
     QComboBox* Combo() const { return window->Strip(0).cmbSource; }
 };
 

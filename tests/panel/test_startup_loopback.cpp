@@ -2,6 +2,7 @@
 // request with a valid table: the requests come in the order of the start-up sequence,
 // each as soon as the previous one is answered, and the strips end up showing the
 // switcher's data.
+#include "Files.h"
 #include "Frames.h"
 #include "LoopbackServer.h"
 #include "TempFolder.h"
@@ -97,13 +98,11 @@ class StartupLoopback : public ::testing::Test {
 protected:
     void SetUp() override {
         server.onReceive = [this](std::size_t index) { Serve(index); };
-        std::ofstream ini(dir.MadePath() / "orlntpnl.ini", std::ios::binary);
-        for (const std::string& line :
-             {std::string("IP Address=127.0.0.1"), "IP Port=" + std::to_string(server.Port()),
-              std::string("Console=1"), std::string("Fader Count=3"), std::string("Device ID 1=5"),
-              std::string("Source 1=1"), std::string("Device ID 2=6"), std::string("Source 2=2"),
-              std::string("Device ID 3=7"), std::string("Source 3=3")})
-            ini << line << "\r\n";
+        ASSERT_TRUE(
+            test::WriteLines(dir.MadePath() / "orlntpnl.ini",
+                             {"IP Address=127.0.0.1", "IP Port=" + std::to_string(server.Port()),
+                              "Console=1", "Fader Count=3", "Device ID 1=5", "Source 1=1",
+                              "Device ID 2=6", "Source 2=2", "Device ID 3=7", "Source 3=3"}));
     }
 
     // Reads the requests the panel sent and answers each one at once.

@@ -1,6 +1,7 @@
 // ON / OFF, PGM / OFFLN / CUE and IFB clicked on real buttons: the bytes that reach a
 // server on loopback, the colours shown and the panel state left behind.
 
+#include "Frames.h"
 #include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
@@ -30,19 +31,7 @@ protected:
     }
 
     // Everything the window sent since the last call, as hex frames joined by " | ".
-    std::string Sent() {
-        const Bytes bytes = SentBytes();
-        std::string out;
-        Bytes frame;
-        for (std::uint8_t b : bytes) {
-            frame.push_back(b);
-            if (b == 0xFF) {
-                out += (out.empty() ? "" : " | ") + BytesToHex(frame);
-                frame.clear();
-            }
-        }
-        return out;
-    }
+    std::string Sent() { return test::FramesHex(SentBytes()); }
 
     const FaderStrip& S(int i = 0) const { return window->Strip(i); }
 };

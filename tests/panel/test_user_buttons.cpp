@@ -31,8 +31,6 @@ protected:
         b.Channel2 = channel2;
     }
 
-    std::string Sent() { return BytesToHex(SentBytes()); }
-
     ColourButton* B(int k) const { return window->UserButton(k); }
 };
 

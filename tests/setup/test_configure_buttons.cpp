@@ -2,6 +2,7 @@
 // type list and its codes, the tally field that follows the type, and OK and Cancel.
 
 #include "ErrorLog.h"
+#include "Files.h"
 #include "OperatorInput.h"
 #include "TempFolder.h"
 #include "Twips.h"
@@ -74,12 +75,7 @@ protected:
             Key(list, Qt::Key_Up);
     }
 
-    std::string LogText() const {
-        std::ifstream in(dir.Path().string() + "/Errorlog.txt", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string LogText() const { return ErrorLogText(dir.Path()); }
 
     static void ExpectSame(const UserButtonRecord& a, const UserButtonRecord& b, int row) {
         EXPECT_EQ(a.ButtonType, b.ButtonType) << "row " << row;

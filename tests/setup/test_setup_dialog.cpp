@@ -2,7 +2,9 @@
 // the count field, the panel mode, the input checks of OK with their message boxes, the
 // reconnection, the per-fader tables and the configuration file.
 
+#include "Faders.h"
 #include "Fakes.h"
+#include "Files.h"
 #include "OperatorInput.h"
 #include "TCPComm.h"
 #include "TempFolder.h"
@@ -77,12 +79,7 @@ protected:
     }
 
     // Sets the per-fader tables to `count` faders with device IDs 11, 12, ...
-    void Faders(int count) {
-        v.FaderCount = static_cast<std::int16_t>(count);
-        RecreateFaderArrays(v, static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i)
-            v.FaderDeviceID[i] = static_cast<std::int16_t>(11 + i);
-    }
+    void Faders(int count) { test::Faders(v, count, 11); }
 
     frmSetup& Open() {
         dialog = std::make_unique<frmSetup>(v, log, link, window);
@@ -123,10 +120,7 @@ protected:
     }
 
     std::string FileText(const std::string& name) const {
-        std::ifstream in(dir.Path().string() + "/" + name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return test::FileText(dir.Path() / name);
     }
     bool ConfigurationWritten() const {
         return std::filesystem::exists(dir.Path().string() + "/orlntpnl.ini");

@@ -1,5 +1,40 @@
 #include "Frames.h"
 
+#include <stdexcept>
+#include <string>
+
+namespace orl {
+
+namespace {
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+} // namespace
+
+Bytes HexToBytes(std::string_view hex) {
+    Bytes bytes;
+    std::size_t i = 0;
+    while (i < hex.size()) {
+        if (hex[i] == ' ' || hex[i] == '\n' || hex[i] == '\t') {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= hex.size() || HexDigit(hex[i]) < 0 || HexDigit(hex[i + 1]) < 0)
+            throw std::invalid_argument("not a hex pair in \"" + std::string(hex) + "\"");
+        bytes.push_back(static_cast<std::uint8_t>(HexDigit(hex[i]) * 16 + HexDigit(hex[i + 1])));
+        i += 2;
+    }
+    return bytes;
+}
+
+} // namespace orl
+
 namespace orl::test {
 
 std::uint8_t Checksum(const Bytes& frame) {
@@ -24,6 +59,19 @@ Bytes Finish(Bytes frame) {
 
 Bytes Framed(std::string_view hex) {
     return Finish(HexToBytes(hex));
+}
+
+std::string FramesHex(const Bytes& bytes) {
+    std::string out;
+    Bytes frame;
+    for (std::uint8_t b : bytes) {
+        frame.push_back(b);
+        if (b == 0xFF) {
+            out += (out.empty() ? "" : " | ") + BytesToHex(frame);
+            frame.clear();
+        }
+    }
+    return out;
 }
 
 void Append14(Bytes& frame, int value) {

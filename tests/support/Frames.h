@@ -6,7 +6,16 @@
 #include "Bytes.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+namespace orl {
+
+// "D6 7F 00" -> {0xD6, 0x7F, 0x00} for a test to write bytes as text; blanks between
+// pairs are optional. Anything that is not a hex pair throws std::invalid_argument.
+Bytes HexToBytes(std::string_view hex);
+
+} // namespace orl
 
 namespace orl::test {
 
@@ -21,6 +30,9 @@ Bytes Finish(Bytes frame);
 
 // The hex text of a frame without checksum and end byte; both are appended.
 Bytes Framed(std::string_view hex);
+
+// The frames of `bytes` (each ended by 0xFF) as hex, joined by " | ".
+std::string FramesHex(const Bytes& bytes);
 
 // Appends a 14-bit value, low group first.
 void Append14(Bytes& frame, int value);

@@ -2,9 +2,11 @@
 // Configuration files (orlntpnl.ini) for a panel that a test runs against a switcher on
 // this machine: the lines without their CR LF, and the file written from them.
 
-#include <QFile>
+#include "Files.h"
+
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 namespace orl::test {
@@ -45,12 +47,10 @@ inline QStringList ButtonLines(int number, int type, const QString& label, int c
 
 // Writes `lines` as Latin-1 with CR LF line ends; false when the file could not be written.
 inline bool WriteConfigurationFile(const QString& path, const QStringList& lines) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    std::vector<std::string> latin1;
     for (const QString& line : lines)
-        file.write(line.toLatin1() + "\r\n");
-    return file.flush();
+        latin1.push_back(line.toLatin1().toStdString());
+    return WriteLines(path.toStdString(), latin1);
 }
 
 } // namespace orl::test

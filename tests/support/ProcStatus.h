@@ -1,10 +1,26 @@
 #pragma once
-// Figures the kernel keeps for a process in /proc/<process>/status.
+// Figures the kernel keeps for a process in /proc/<process>/status, and the processor
+// time of the calling thread.
 
+#include <ctime>
 #include <fstream>
 #include <string>
 
 namespace orl::test {
+
+// Under AddressSanitizer freed memory is held in quarantine, so resident memory says
+// nothing about what a process keeps.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool ResidentMemoryMeasurable = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool ResidentMemoryMeasurable = false;
+#else
+inline constexpr bool ResidentMemoryMeasurable = true;
+#endif
+#else
+inline constexpr bool ResidentMemoryMeasurable = true;
+#endif
 
 // The kilobytes of `field` ("VmRSS", "VmHWM", ...) for `process` ("self" or a process id),
 // or -1 when the file or the field is missing.
@@ -16,6 +32,14 @@ inline long StatusKilobytes(const std::string& process, const char* field) {
         if (line.rfind(key, 0) == 0)
             return std::stol(line.substr(key.size()));
     return -1;
+}
+
+// Processor time of the calling thread in nanoseconds: a busy machine that takes the
+// core away does not count.
+inline double ThreadCpuNanoseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
 
 } // namespace orl::test

@@ -4,6 +4,7 @@
 
 #include "Bytes.h"
 #include "ChildProcess.h"
+#include "Frames.h"
 #include "ProcStatus.h"
 #include "WaitUntil.h"
 
@@ -23,20 +24,6 @@
 #include <unistd.h>
 
 namespace orl::test {
-
-// Under AddressSanitizer freed memory is held in quarantine, so resident memory says
-// nothing about what a process keeps.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool ResidentMemoryMeasurable = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool ResidentMemoryMeasurable = false;
-#else
-inline constexpr bool ResidentMemoryMeasurable = true;
-#endif
-#else
-inline constexpr bool ResidentMemoryMeasurable = true;
-#endif
 
 class SimulatorProcess {
 public:
@@ -269,7 +256,7 @@ inline long long PollAnswerMs(RawPanel& panel) {
     QElapsedTimer clock;
     clock.start();
     panel.Send(HexToBytes("F5"));
-    const auto answer = panel.NextOf(0xF4, 2000);
+    const auto answer = panel.NextOf(0xF4, 15000);
     return answer ? clock.elapsed() : -1;
 }
 

@@ -1,6 +1,7 @@
 // The framing rule both ends of the link cut messages by, and the one checksum check.
 
 #include "Bytes.h"
+#include "Frames.h"
 #include "Framing.h"
 #include "ReceiveBuffer.h"
 
