@@ -5,7 +5,13 @@
 #include "QtSocket.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace orl {
 
@@ -16,6 +22,10 @@ constexpr int SocketFailure = 10054;
 
 QtSocket::QtSocket(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
     Rewire();
+}
+
+QtSocket::~QtSocket() {
+    AbandonAttempt();
 }
 
 void QtSocket::Rewire() {
@@ -60,7 +70,7 @@ void QtSocket::SetRemotePort(std::int32_t port) {
 }
 
 int QtSocket::Connect() {
-    if (socket_->state() != QAbstractSocket::UnconnectedState)
+    if (socket_->state() != QAbstractSocket::UnconnectedState || attemptFd_ >= 0)
         return 0; // an attempt already under way is kept
     if (host_.isEmpty() || port_ == 0) {
         lastError_ = NotConnectedError;
@@ -68,11 +78,83 @@ int QtSocket::Connect() {
     }
     bytesTaken_ = 0;
     lastError_ = 0;
-    socket_->connectToHost(host_, port_);
+    // An address given as numbers is used as it is: no name lookup, one attempt. A name
+    // is looked up by QTcpSocket.
+    const QHostAddress address(host_);
+    if (address.isNull())
+        socket_->connectToHost(host_, port_);
+    else if (!StartAttempt(address))
+        return 1;
     return 0;
 }
 
+bool QtSocket::StartAttempt(const QHostAddress& address) {
+    sockaddr_storage remote{};
+    socklen_t length = 0;
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        auto* in = reinterpret_cast<sockaddr_in*>(&remote);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port_);
+        in->sin_addr.s_addr = htonl(address.toIPv4Address());
+        length = sizeof(sockaddr_in);
+    } else {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&remote);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port_);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, bytes.c, sizeof bytes.c);
+        length = sizeof(sockaddr_in6);
+    }
+    const int fd = ::socket(remote.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        lastError_ = SocketFailure;
+        return false;
+    }
+    attemptFd_ = fd;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remote), length) == 0) {
+        FinishAttempt();
+        return true;
+    }
+    if (errno != EINPROGRESS) {
+        // Refused at once: like a refusal that arrives later, no event; the next poll
+        // tick tries again.
+        AbandonAttempt();
+        return true;
+    }
+    attemptDone_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    connect(attemptDone_.get(), &QSocketNotifier::activated, this, [this] { FinishAttempt(); });
+    return true;
+}
+
+void QtSocket::FinishAttempt() {
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(attemptFd_, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
+        AbandonAttempt(); // refused or unreachable: not an event
+        return;
+    }
+    const int fd = attemptFd_;
+    attemptDone_.reset();
+    attemptFd_ = -1;
+    if (!socket_->setSocketDescriptor(fd)) {
+        ::close(fd);
+        return;
+    }
+    socket_->setReadBufferSize(ReadAheadBytes);
+    established_ = true;
+    if (sink_)
+        sink_->OnSocketConnect();
+}
+
+void QtSocket::AbandonAttempt() {
+    attemptDone_.reset();
+    if (attemptFd_ >= 0)
+        ::close(attemptFd_);
+    attemptFd_ = -1;
+}
+
 void QtSocket::Close() {
+    AbandonAttempt();
     if (socket_->state() != QAbstractSocket::UnconnectedState || established_)
         Fresh();
 }

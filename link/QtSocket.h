@@ -5,7 +5,10 @@
 #include "ISocket.h"
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTcpSocket>
+
+#include <memory>
 
 namespace orl {
 
@@ -20,6 +23,7 @@ public:
     static constexpr qint64 ReadAheadBytes = 128 << 10;
 
     explicit QtSocket(QObject* parent = nullptr);
+    ~QtSocket() override;
 
     void SetEventSink(ISocketEvents* sink) override { sink_ = sink; }
     void SetRemoteHost(const std::string& address) override;
@@ -35,6 +39,14 @@ public:
 
 private:
     void Rewire();
+    // One connection attempt to an address given as numbers, made on a socket of our own
+    // and handed to the QTcpSocket once it is established: QTcpSocket itself tries a
+    // refused connection twice. False when the attempt could not be started.
+    bool StartAttempt(const QHostAddress& address);
+    void FinishAttempt();
+    void AbandonAttempt();
+    int attemptFd_ = -1;
+    std::unique_ptr<QSocketNotifier> attemptDone_;
     // Drops the current socket without any event and starts a fresh one.
     void Fresh();
     QTcpSocket* socket_ = nullptr;
