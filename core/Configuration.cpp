@@ -3,6 +3,7 @@
 #include "OrlError.h"
 #include "Values.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -20,9 +21,11 @@ namespace fs = std::filesystem;
 const char* const LineEnd = "\r\n";
 
 // The file's items, read as comma-separated fields: leading spaces skipped; an item
-// that begins with a double quote runs to the next double quote (quotes dropped, and
-// whatever follows up to the next comma or line end is discarded); any other item ends
-// at the first comma or line end. CR LF, LF and CR all end a line.
+// that begins with a double quote runs to the next double quote on its line (quotes
+// dropped, and whatever follows up to the next comma or line end is discarded), or to
+// the line end when the line holds no closing quote, so that a stray quote never takes
+// the lines after it; any other item ends at the first comma or line end. CR LF, LF and
+// CR all end a line.
 std::vector<std::string> SplitItems(const std::string& text) {
     std::vector<std::string> items;
     const std::size_t size = text.size();
@@ -46,10 +49,10 @@ std::vector<std::string> SplitItems(const std::string& text) {
             ++p;
         std::string item;
         if (p < size && text[p] == '"') {
-            const std::size_t close = text.find('"', p + 1);
-            const std::size_t stop = close == std::string::npos ? size : close;
-            item = text.substr(p + 1, stop - p - 1);
-            p = close == std::string::npos ? size : close + 1;
+            const std::size_t lineEnd = std::min(text.find_first_of("\r\n", p + 1), size);
+            const std::size_t close = std::min(text.find('"', p + 1), lineEnd);
+            item = text.substr(p + 1, close - p - 1);
+            p = close < lineEnd ? close + 1 : lineEnd;
             while (p < size && !isEnd(p))
                 ++p;
         } else {

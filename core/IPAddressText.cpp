@@ -1,39 +1,56 @@
 #include "IPAddressText.h"
 
-#include "Values.h"
+#include <array>
+#include <cstddef>
 
 namespace orl {
 
 namespace {
-// The number of a part, rounded halves-to-even and clamped to 0..255. A part too large
-// for 32 bits is clamped as well instead of failing.
-int OctetOf(std::string_view part) {
-    const double value = RoundHalfEven(NumberOfText(part));
-    if (value > 255.0)
-        return 255;
-    if (!(value > 0.0))
-        return 0;
-    return static_cast<int>(value);
+
+constexpr int Parts = 4;
+constexpr int Largest = 255;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
+
+// A part made of digits only, as its value limited to 255; nothing for any other text.
+std::optional<int> OctetOf(std::string_view part) {
+    if (part.empty())
+        return std::nullopt;
+    int value = 0;
+    for (const char c : part) {
+        if (!IsDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > Largest)
+            value = Largest + 1; // stays small however many digits follow
+    }
+    return value > Largest ? Largest : value;
+}
+
 } // namespace
 
 std::optional<std::string> NormaliseIPAddress(std::string_view text) {
-    const std::size_t p1 = text.find('.');
-    if (p1 == std::string_view::npos)
-        return std::nullopt;
-    const std::size_t p2 = text.find('.', p1 + 1);
-    if (p2 == std::string_view::npos)
-        return std::nullopt;
-    const std::size_t p3 = text.find('.', p2 + 1);
-    if (p3 == std::string_view::npos || p3 + 1 == text.size())
-        return std::nullopt;
-    const std::string_view parts[] = {text.substr(0, p1), text.substr(p1 + 1, p2 - p1 - 1),
-                                      text.substr(p2 + 1, p3 - p2 - 1), text.substr(p3 + 1)};
+    std::array<int, Parts> octets{};
+    std::size_t start = 0;
+    for (int k = 0; k < Parts; ++k) {
+        const std::size_t dot = text.find('.', start);
+        const bool last = k == Parts - 1;
+        if (last != (dot == std::string_view::npos))
+            return std::nullopt; // fewer or more than four parts
+        const std::size_t end = last ? text.size() : dot;
+        const std::optional<int> octet = OctetOf(text.substr(start, end - start));
+        if (!octet)
+            return std::nullopt;
+        octets[static_cast<std::size_t>(k)] = *octet;
+        start = end + 1;
+    }
     std::string address;
-    for (const auto part : parts) {
+    for (const int octet : octets) {
         if (!address.empty())
             address += '.';
-        address += std::to_string(OctetOf(part));
+        address += std::to_string(octet);
     }
     return address;
 }

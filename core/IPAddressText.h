@@ -1,7 +1,8 @@
 #pragma once
-// The setup dialog's address check: a text with at least three dots, not ending in the
-// third, becomes four numbers 0..255 joined by dots ("10.0.0.300" -> "10.0.0.255",
-// "1.2.3.4.5" -> "1.2.3.4", "a.b.c.d" -> "0.0.0.0"); anything else is refused.
+// The setup dialog's address check: four numbers joined by dots, each written in decimal
+// digits only, become four numbers 0..255 without leading zeros ("010.0.0.300" ->
+// "10.0.0.255"); anything else (a host name, a missing or extra part, a sign, a blank) is
+// refused.
 
 #include <optional>
 #include <string>

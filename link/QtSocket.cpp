@@ -54,6 +54,10 @@ void QtSocket::Rewire() {
 void QtSocket::Fresh() {
     QTcpSocket* old = socket_;
     disconnect(old, nullptr, this, nullptr);
+    // What the panel wrote before closing goes out first (the release of a held button
+    // as the panel closes).
+    if (old->state() == QAbstractSocket::ConnectedState)
+        old->flush();
     old->abort();
     old->deleteLater(); // we may be inside one of its signals
     socket_ = new QTcpSocket(this);

@@ -2,6 +2,7 @@
 
 #include "Look.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -70,16 +71,68 @@ void ColourButton::paintEvent(QPaintEvent*) {
     painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
 }
 
-// Press and release are reported for every mouse button, before the push button's own
-// handling, so that a release is seen before the click it may produce.
+// Press and release are reported before the push button's own handling, so that a
+// release is seen before the click it may produce. A second mouse button pressed while
+// one is held belongs to the same press.
 void ColourButton::mousePressEvent(QMouseEvent* event) {
-    emit mouseDown();
+    if (!held_) {
+        held_ = true;
+        // The release may reach another window (a menu opened meanwhile), or none at all.
+        qApp->installEventFilter(this);
+        emit mouseDown();
+    }
     QPushButton::mousePressEvent(event);
 }
 
 void ColourButton::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouseUp();
+    if (event->buttons() == Qt::NoButton)
+        FinishPress();
     QPushButton::mouseReleaseEvent(event);
+}
+
+void ColourButton::FinishPress() {
+    if (!held_)
+        return;
+    held_ = false;
+    qApp->removeEventFilter(this);
+    emit mouseUp();
+}
+
+// The button stops looking pressed as well: it will not see the release of this press.
+void ColourButton::EndPress() {
+    if (!held_)
+        return;
+    FinishPress();
+    setDown(false);
+}
+
+bool ColourButton::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Hide:
+    case QEvent::WindowDeactivate:
+        EndPress();
+        break;
+    case QEvent::EnabledChange:
+        if (!isEnabled())
+            EndPress(); // a disabled button is sent no mouse release
+        break;
+    default:
+        break;
+    }
+    return QPushButton::event(event);
+}
+
+bool ColourButton::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        // The release of this press, wherever it goes (it passes the window before the
+        // button); the button's own handling then finds the press over, and clicks.
+        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+            FinishPress();
+    } else if (event->type() == QEvent::Show && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->windowType() == Qt::Popup) {
+        EndPress(); // a menu or list took the mouse
+    }
+    return QPushButton::eventFilter(watched, event);
 }
 
 } // namespace orl

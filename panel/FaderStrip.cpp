@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "Look.h"
+#include "SourceSelector.h"
 #include "Twips.h"
 
 #include <QSignalBlocker>
@@ -40,9 +41,8 @@ FaderStrip::FaderStrip(QWidget* panel) {
     PaintBackground(frSlider, PanelColour);
     QWidget* f = frSlider;
 
-    cmbSource = new QComboBox(f);
+    cmbSource = new SourceSelector(f);
     cmbSource->setObjectName(QStringLiteral("cmbSource"));
-    cmbSource->setEditable(true);
     cmbSource->setInsertPolicy(QComboBox::NoInsert);
     // No completion: it would turn a typed number or part of a name into a chosen entry
     // (and send it) when the field is left.

@@ -3,6 +3,7 @@
 
 #include "frmMain.h"
 
+#include "Controls.h"
 #include "Look.h"
 #include "OrlError.h"
 #include "Values.h"
@@ -10,12 +11,6 @@
 #include <QSignalBlocker>
 
 namespace orl {
-
-namespace {
-
-constexpr int EnterKey = 13;
-
-} // namespace
 
 void frmMain::LoadInputCombo(int index) {
     try {

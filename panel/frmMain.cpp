@@ -4,9 +4,11 @@
 #include "frmMain.h"
 
 #include "Configuration.h"
+#include "Controls.h"
 #include "DeviceListing.h"
 #include "Look.h"
 #include "OrlError.h"
+#include "ScreenFit.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
@@ -15,6 +17,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -26,7 +30,6 @@ namespace {
 constexpr int ClientWidth = 4545;
 constexpr int ClientHeight = 9825;
 constexpr int PollInterval = 1000;
-constexpr int EnterKey = 13;
 
 // The code the key-release handler works with: KeyHome, KeyEnd, the character code of
 // plain keys, 0 for anything else.
@@ -51,11 +54,13 @@ frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
     setWindowTitle(QStringLiteral("ORL Console"));
     CreateMenus();
 
-    panel_ = new QWidget(this);
+    panel_ = new QWidget;
     panel_->setObjectName(QStringLiteral("panel"));
     PaintBackground(panel_, PanelColour);
     panel_->setFixedHeight(ToPixels(ClientHeight)); // the height never changes
-    setCentralWidget(panel_);
+    client_ = MakeScrollingClient(this, panel_);
+    PaintBackground(client_->viewport(), PanelColour);
+    setCentralWidget(client_);
 
     AddStrip();
     column_ = std::make_unique<ButtonColumn>(panel_);
@@ -89,7 +94,8 @@ frmMain::~frmMain() {
     while (!strips_.empty())
         strips_.pop_back();
     column_.reset();
-    delete panel_;
+    delete client_; // and the panel in it
+    client_ = nullptr;
     panel_ = nullptr;
 }
 
@@ -232,6 +238,9 @@ void frmMain::Form_Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
+    // A button still held is let go while the link can still carry its release.
+    for (ColourButton* button : findChildren<ColourButton*>())
+        button->EndPress();
     tmrDecode_.stop();
     tmrPoll_.stop();
     scktSwitcher_.Close();
@@ -242,6 +251,12 @@ void frmMain::Form_Unload() {
         if ((*it)->isWindow() && (*it)->isVisible())
             (*it)->close();
     SaveConfigurationOnClose();
+}
+
+// Enter on a focused button clicks it, as Space does.
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    if (!ClickFocusedButton(this, event))
+        QMainWindow::keyPressEvent(event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -297,16 +312,32 @@ void frmMain::LayOutButtonColumn() {
 }
 
 // On the platforms the panel runs on the window has no frame of its own in the widget
-// geometry, so the outer width is the widget width.
+// geometry, so the outer width is the width of the client area the layout sets.
 int frmMain::WindowWidthTwips() const {
-    if (windowWidthTwips_ > 0 && ToPixels(windowWidthTwips_) == width())
-        return windowWidthTwips_;
-    return ToTwips(width());
+    return windowWidthTwips_ > 0 ? windowWidthTwips_ : ToTwips(width());
 }
 
 void frmMain::SetWindowWidthTwips(int twips) {
     windowWidthTwips_ = twips;
-    resize(ToPixels(twips), height());
+    panel_->setFixedSize(ToPixels(twips), ToPixels(ClientHeight));
+    FitToScreen();
+}
+
+// The window is as large as the panel when the screen has room for it; otherwise the
+// panel scrolls inside it and the window stays within the screen.
+void frmMain::FitToScreen() {
+    const int menuHeight = menuBar()->sizeHint().height();
+    const QSize visible = FitClientToScreen(this, client_, panel_->size(), menuHeight);
+    client_->setMinimumSize(visible);
+    resize(visible.width(), visible.height() + menuHeight);
+    KeepOnScreen(this);
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The window's frame is known from now on, and the window's place.
+    if (!event->spontaneous())
+        QMetaObject::invokeMethod(this, &frmMain::FitToScreen, Qt::QueuedConnection);
 }
 
 // ---- Keyboard routing of the strip controls ---------------------------------------------
@@ -341,8 +372,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         // (A combo box being destroyed is no longer one, and loses its focus too.)
         if (watched == strip.cmbSource && qobject_cast<QComboBox*>(watched) != nullptr) {
             if (type == QEvent::KeyPress) {
-                const int key = static_cast<QKeyEvent*>(event)->key();
-                if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                if (IsEnterKey(static_cast<QKeyEvent*>(event))) {
                     Guarded([this, i] { cmbSource_KeyPress(i, EnterKey); });
                     return true;
                 }

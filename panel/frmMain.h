@@ -20,6 +20,7 @@
 #include <vector>
 
 class QAction;
+class QScrollArea;
 
 namespace orl {
 
@@ -113,6 +114,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -129,6 +132,7 @@ private:
     void ChainTabOrder(); // strips left to right, then the button column
     int LastStripLeft() const;
     void FollowWithButtonColumn();
+    void FitToScreen();
     // Opens the setup dialog, then brings the strips in line with the fader count it left.
     void RunSetupDialog();
     void ShowUnreadConfiguration(const CurrentError& error);
@@ -148,7 +152,8 @@ private:
     TCPComm link_;
     QTimer tmrDecode_;
     QTimer tmrPoll_;
-    QWidget* panel_ = nullptr; // the dark blue client area
+    QScrollArea* client_ = nullptr; // scrolls the panel when the screen is too small
+    QWidget* panel_ = nullptr;      // the dark blue client area
     std::vector<std::unique_ptr<FaderStrip>> strips_;
     std::unique_ptr<ButtonColumn> column_; // frBtns and cmdUserButton(0 .. 7)
     frmAbout* about_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QScrollBar>
@@ -22,6 +23,9 @@ namespace {
 
 const char* const FailureMessage = "Error Configuring Buttons";
 const char* const FailureTitle = "Setup Error";
+// A double quote would start a quoted item in the configuration file.
+const char* const LabelMessage = "A button label cannot contain a double quote (\").";
+const char* const LabelTitle = "Label Error";
 
 UserButtonRecord& ButtonAt(Variables& v, long long button) {
     if (button < 0 || button >= static_cast<long long>(v.UserButtons.size()))
@@ -206,8 +210,27 @@ void frmConfigureButtons::TypeTextEdited(int row, const QString& text) {
     }
 }
 
+// A label the configuration file could not give back is refused before anything is
+// stored: the message, then the focus on that label.
+bool frmConfigureButtons::LabelsAreStorable() {
+    for (int i = 0; i < RowCount; ++i) {
+        QLineEdit* label = rows_[i].txtLabel;
+        if (!label->text().contains(QLatin1Char('"')))
+            continue;
+        QMessageBox box(QMessageBox::Critical, QString::fromLatin1(LabelTitle),
+                        QString::fromLatin1(LabelMessage), QMessageBox::Ok, this);
+        box.exec();
+        label->setFocus();
+        label->selectAll();
+        return false;
+    }
+    return true;
+}
+
 void frmConfigureButtons::cmdOk_Click() {
     try {
+        if (!LabelsAreStorable())
+            return;
         for (int i = 0; i < RowCount; ++i) {
             const ButtonRow& row = rows_[i];
             UserButtonRecord& button = ButtonAt(v_, i);

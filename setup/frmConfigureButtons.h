@@ -80,6 +80,7 @@ private:
     void Form_Load();
     void ConnectRow(int row);
     void TypeTextEdited(int row, const QString& text);
+    bool LabelsAreStorable();
 
     Variables& v_;
     ErrorLog& log_;

@@ -5,6 +5,7 @@
 #include "IPAddressText.h"
 #include "Look.h"
 #include "OrlError.h"
+#include "ScreenFit.h"
 #include "Twips.h"
 #include "Values.h"
 #include "frmConfigureButtons.h"
@@ -20,6 +21,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QShowEvent>
 
 #include <optional>
 
@@ -37,6 +40,7 @@ constexpr int SetSpacing = 500;
 const char* const PortMessage = "Invalid IP Port #. Please reenter a number between 1 and 65535";
 const char* const AddressMessage = "Please Enter IP Address In The Following Format: 192.168.1.1";
 const char* const WriteMessage = "Error Writing Orlntpnl.ini File";
+const char* const DeviceIDMessage = "Invalid Device ID. Please reenter a number between 0 and 8192";
 
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* title, const char* text) {
     QMessageBox box(icon, QString::fromLatin1(title), QString::fromLatin1(text), QMessageBox::Ok,
@@ -69,6 +73,9 @@ frmSetup::frmSetup(Variables& v, ErrorLog& log, TCPComm& link, IPanelWindow& mai
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     PaintDialog(this);
+    form_ = new QWidget;
+    form_->setObjectName(QStringLiteral("form"));
+    area_ = MakeScrollingClient(this, form_);
     BuildControls();
     SetOuterSize(OuterWidth, 5685 + FrameHeight);
     Form_Load();
@@ -82,20 +89,20 @@ frmSetup::~frmSetup() {
 
 // Focusable controls are created in their tab order; sets added later follow at the end.
 void frmSetup::BuildControls() {
-    txtIPPort_ = MakeTextBox(this, QStringLiteral("txtIPPort"), "1250", 1320, 840, 1575, 375);
-    txtIPAddr_ = MakeTextBox(this, QStringLiteral("txtIPAddr"), "127.0.0.1", 1320, 240, 1575, 375);
-    lblIPPort_ = MakeLabel(this, "lblIPPort", "IP Port", 120, 960, 975, 255);
-    lblIpAddr_ = MakeLabel(this, "lblIpAddr", "IP Address", 120, 320, 975, 255);
-    cmdCancel_ = MakeCommandButton(this, "cmdCancel", "&Cancel", 2160, 5160, 1215, 372);
+    txtIPPort_ = MakeTextBox(form_, QStringLiteral("txtIPPort"), "1250", 1320, 840, 1575, 375);
+    txtIPAddr_ = MakeTextBox(form_, QStringLiteral("txtIPAddr"), "127.0.0.1", 1320, 240, 1575, 375);
+    lblIPPort_ = MakeLabel(form_, "lblIPPort", "IP Port", 120, 960, 975, 255);
+    lblIpAddr_ = MakeLabel(form_, "lblIpAddr", "IP Address", 120, 320, 975, 255);
+    cmdCancel_ = MakeCommandButton(form_, "cmdCancel", "&Cancel", 2160, 5160, 1215, 372);
     cmdCancel_->setToolTip(QStringLiteral("Abort any changes and exit"));
-    cmdOk_ = MakeCommandButton(this, "cmdOk", "&Ok", 3600, 5160, 1215, 372);
+    cmdOk_ = MakeCommandButton(form_, "cmdOk", "&Ok", 3600, 5160, 1215, 372);
     cmdOk_->setToolTip(QStringLiteral("Accept current settings"));
     chkStayOnTop_ =
-        MakeCheckBox(this, "chkStayOnTop", "Keep Control Panel On Top", 120, 4320, 2535, 255);
-    txtCount_ = MakeTextBox(this, QStringLiteral("txtCount"), "Text1", 1920, 2520, 1500, 375);
-    lblCount_ = MakeLabel(this, "lblCount", "Panel Count", 120, 2595, 1335, 255);
+        MakeCheckBox(form_, "chkStayOnTop", "Keep Control Panel On Top", 120, 4320, 2535, 255);
+    txtCount_ = MakeTextBox(form_, QStringLiteral("txtCount"), "Text1", 1920, 2520, 1500, 375);
+    lblCount_ = MakeLabel(form_, "lblCount", "Panel Count", 120, 2595, 1335, 255);
 
-    frType_ = new QFrame(this);
+    frType_ = new QFrame(form_);
     frType_->setObjectName(QStringLiteral("frType"));
     frType_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     Place(frType_, 120, 1360, 2775, 640);
@@ -106,27 +113,27 @@ void frmSetup::BuildControls() {
     optType_[1]->setObjectName(Indexed("optType", 1));
     Place(optType_[1], 240, 240, 1095, 195);
 
-    txtConsole_ = MakeTextBox(this, QStringLiteral("txtConsole"), "Text1", 1920, 3120, 1500, 375);
-    lblConsole_ = MakeLabel(this, "lblConsole", "Console #", 120, 3120, 1335, 255);
+    txtConsole_ = MakeTextBox(form_, QStringLiteral("txtConsole"), "Text1", 1920, 3120, 1500, 375);
+    lblConsole_ = MakeLabel(form_, "lblConsole", "Console #", 120, 3120, 1335, 255);
     ChannelLabelSet& set0 = sets_[0];
-    set0.txtChan = MakeTextBox(this, Indexed("txtChan", 0), "", 1920, 3720, 1500, 375);
-    set0.lblChan = MakeLabel(this, Indexed("lblChan", 0), "Device ID 1", 120, 3740, 1400, 255);
-    txtProgram_ = MakeTextBox(this, QStringLiteral("txtProgram"), "Text1", 4920, 240, 1500, 375);
-    lblProgram_ = MakeLabel(this, "lblProgram", "Program Bus", 3240, 320, 1335, 255);
+    set0.txtChan = MakeTextBox(form_, Indexed("txtChan", 0), "", 1920, 3720, 1500, 375);
+    set0.lblChan = MakeLabel(form_, Indexed("lblChan", 0), "Device ID 1", 120, 3740, 1400, 255);
+    txtProgram_ = MakeTextBox(form_, QStringLiteral("txtProgram"), "Text1", 4920, 240, 1500, 375);
+    lblProgram_ = MakeLabel(form_, "lblProgram", "Program Bus", 3240, 320, 1335, 255);
     chkEnableSourceSelect_ =
-        MakeCheckBox(this, "chkEnableSourceSelect", "Enable Source Select", 120, 4680, 2535, 255);
-    set0.txtSource = MakeTextBox(this, Indexed("txtSource", 0), "", 4920, 3720, 1500, 375);
-    set0.lblSource = MakeLabel(this, Indexed("lblSource", 0), "Source", 4200, 3740, 800, 255);
-    txtOffLine_ = MakeTextBox(this, QStringLiteral("txtOffLine"), "Text1", 4920, 840, 1500, 375);
-    lblOffLine_ = MakeLabel(this, "lblOffLine", "Off Line Bus", 3240, 940, 1335, 255);
-    txtCue_ = MakeTextBox(this, QStringLiteral("txtCue"), "Text1", 4920, 1440, 1500, 375);
-    lblCue_ = MakeLabel(this, "lblCue", "Cue Bus", 3240, 1560, 1335, 255);
-    txtIFB_ = MakeTextBox(this, QStringLiteral("txtIFB"), "Text1", 4920, 2040, 1500, 375);
-    lblIFB_ = MakeLabel(this, "lblIFB", "IFB Source", 3240, 2140, 1335, 255);
+        MakeCheckBox(form_, "chkEnableSourceSelect", "Enable Source Select", 120, 4680, 2535, 255);
+    set0.txtSource = MakeTextBox(form_, Indexed("txtSource", 0), "", 4920, 3720, 1500, 375);
+    set0.lblSource = MakeLabel(form_, Indexed("lblSource", 0), "Source", 4200, 3740, 800, 255);
+    txtOffLine_ = MakeTextBox(form_, QStringLiteral("txtOffLine"), "Text1", 4920, 840, 1500, 375);
+    lblOffLine_ = MakeLabel(form_, "lblOffLine", "Off Line Bus", 3240, 940, 1335, 255);
+    txtCue_ = MakeTextBox(form_, QStringLiteral("txtCue"), "Text1", 4920, 1440, 1500, 375);
+    lblCue_ = MakeLabel(form_, "lblCue", "Cue Bus", 3240, 1560, 1335, 255);
+    txtIFB_ = MakeTextBox(form_, QStringLiteral("txtIFB"), "Text1", 4920, 2040, 1500, 375);
+    lblIFB_ = MakeLabel(form_, "lblIFB", "IFB Source", 3240, 2140, 1335, 255);
     cmdProgBtns_ =
-        MakeCommandButton(this, "cmdProgBtns", "Configure Buttons", 4560, 3120, 1695, 375);
+        MakeCommandButton(form_, "cmdProgBtns", "Configure Buttons", 4560, 3120, 1695, 375);
     chkDisplayBtns_ =
-        MakeCheckBox(this, "chkDisplayBtns", "Display Button Panel", 4440, 2640, 1935, 255);
+        MakeCheckBox(form_, "chkDisplayBtns", "Display Button Panel", 4440, 2640, 1935, 255);
 
     for (int index = 0; index < 2; ++index)
         connect(optType_[index], &QRadioButton::clicked, this,
@@ -170,10 +177,27 @@ void frmSetup::Form_Load() {
     }
 }
 
+// The form keeps the layout's size; the dialog shows it whole, or scrolls it where the
+// screen is too small, and stays within the screen.
 void frmSetup::SetOuterSize(int width, int height) {
     outerWidth_ = width;
     outerHeight_ = height;
-    setFixedSize(ToPixels(width - FrameWidth), ToPixels(height - FrameHeight));
+    form_->setFixedSize(ToPixels(width - FrameWidth), ToPixels(height - FrameHeight));
+    FitToScreen();
+}
+
+void frmSetup::FitToScreen() {
+    const QSize visible = FitClientToScreen(this, area_, form_->size());
+    area_->setGeometry(QRect(QPoint(0, 0), visible));
+    setFixedSize(visible);
+    KeepOnScreen(this);
+}
+
+void frmSetup::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The dialog's frame is known from now on.
+    if (!event->spontaneous())
+        QMetaObject::invokeMethod(this, &frmSetup::FitToScreen, Qt::QueuedConnection);
 }
 
 void frmSetup::Relayout(int setCount) {
@@ -195,17 +219,17 @@ void frmSetup::LoadChannelLabels(std::int16_t newCount) {
             const ChannelLabelSet& above = sets_[i - 1];
             ChannelLabelSet& set = sets_[i];
             set.txtChan =
-                CopyBelow(this, model.txtChan, above.txtChan, Indexed("txtChan", i), SetSpacing);
+                CopyBelow(form_, model.txtChan, above.txtChan, Indexed("txtChan", i), SetSpacing);
             set.txtChan->setText(Decimal(i));
             set.txtChan->show();
             set.lblChan =
-                CopyBelow(this, model.lblChan, above.lblChan, Indexed("lblChan", i), SetSpacing);
+                CopyBelow(form_, model.lblChan, above.lblChan, Indexed("lblChan", i), SetSpacing);
             set.lblChan->setText(QStringLiteral("Device ID %1").arg(i + 1));
             set.lblChan->show();
-            set.txtSource = CopyBelow(this, model.txtSource, above.txtSource,
+            set.txtSource = CopyBelow(form_, model.txtSource, above.txtSource,
                                       Indexed("txtSource", i), SetSpacing);
             set.txtSource->setText(Decimal(i));
-            set.lblSource = CopyBelow(this, model.lblSource, above.lblSource,
+            set.lblSource = CopyBelow(form_, model.lblSource, above.lblSource,
                                       Indexed("lblSource", i), SetSpacing);
             set.lblSource->setText(model.lblSource->text());
             labelSetCount_ = static_cast<std::int16_t>(i + 1);
@@ -262,7 +286,7 @@ void frmSetup::optType_Click(int index) {
 }
 
 void frmSetup::txtCount_KeyPress(int keyAscii) {
-    if (keyAscii == 13)
+    if (keyAscii == EnterKey)
         ApplyCount();
 }
 
@@ -326,9 +350,30 @@ std::int16_t frmSetup::CountForOk() const {
     return count < labelSetCount_ ? count : labelSetCount_;
 }
 
+// Device IDs outside 0 .. 8192 name no device of the switcher: the first such row is
+// refused with a message and the focus, before anything is stored.
+bool frmSetup::DeviceIDsInRange() {
+    for (int i = 0; i < CountForOk(); ++i) {
+        QLineEdit* field = sets_[i].txtChan;
+        const double id = RoundHalfEven(NumberOfText(ToText(field->text())));
+        if (id >= 0.0 && id <= MaxDeviceID)
+            continue;
+        ShowMessage(this, QMessageBox::NoIcon, "Device ID Error", DeviceIDMessage);
+        field->setFocus();
+        field->selectAll();
+        area_->ensureWidgetVisible(field);
+        return false;
+    }
+    return true;
+}
+
 void frmSetup::cmdOk_Click() {
     ApplyPendingCount();
+    // A count typed and confirmed by the access key applies as leaving the field does.
+    ApplyCount();
     try {
+        if (!DeviceIDsInRange())
+            return;
         v_.StayOnTopMode = chkStayOnTop_->isChecked() ? StayOnTop : NotOnTop;
         v_.EnableSourceSelect = chkEnableSourceSelect_->isChecked();
         v_.DisplayButtonPanel = chkDisplayBtns_->isChecked();
@@ -347,6 +392,7 @@ void frmSetup::cmdOk_Click() {
                 ShowMessage(this, QMessageBox::Critical, "Data Format Error", AddressMessage);
                 txtIPAddr_->setText(FromText(v_.IPAddress));
                 txtIPAddr_->setFocus();
+                area_->ensureWidgetVisible(txtIPAddr_);
                 return;
             }
             connectionChanged = true;
@@ -425,9 +471,8 @@ bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == txtCount_) {
         if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                txtCount_KeyPress(13);
+            if (IsEnterKey(static_cast<QKeyEvent*>(event))) {
+                txtCount_KeyPress(EnterKey);
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {

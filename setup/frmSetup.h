@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace orl {
 
@@ -52,6 +53,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // One row of the per-fader fields.
@@ -70,6 +72,8 @@ private:
     // Applies a count whose field was left by a mouse press, once that press is over.
     void ApplyPendingCount();
     void SetOuterSize(int width, int height);
+    void FitToScreen();
+    bool DeviceIDsInRange();
     std::int16_t CountForOk() const;
 
     Variables& v_;
@@ -82,6 +86,9 @@ private:
     std::int16_t dialogPanelMode_ = PanelModeDeviceID;
     int outerWidth_ = OuterWidth;
     int outerHeight_ = 0;
+
+    QScrollArea* area_ = nullptr; // scrolls the form where the screen is too small
+    QWidget* form_ = nullptr;     // every control, at the layout's size
 
     QLabel* lblIpAddr_ = nullptr;
     QLineEdit* txtIPAddr_ = nullptr;

@@ -52,11 +52,26 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& cap
     return Named(new QCheckBox(caption, parent), name, left, top, width, height);
 }
 
-bool PressFocusedButton(QWidget* dialog, QKeyEvent* event) {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+bool IsEnterKey(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+bool ClickFocusedButton(QWidget* window, QKeyEvent* event) {
+    if (!IsEnterKey(event))
         return false;
-    if (auto* button = qobject_cast<QPushButton*>(dialog->focusWidget()))
-        button->click();
+    if (event->isAutoRepeat())
+        return true; // Enter held down clicks once
+    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
+    if (button == nullptr || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
+}
+
+bool PressFocusedButton(QWidget* dialog, QKeyEvent* event) {
+    if (!IsEnterKey(event))
+        return false;
+    ClickFocusedButton(dialog, event);
     return true;
 }
 

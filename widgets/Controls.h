@@ -29,8 +29,15 @@ QPushButton* MakeCommandButton(QWidget* parent, const QString& name, const QStri
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left,
                         int top, int width, int height);
 
-// Enter on a focused command button presses it, as the Windows desktop does; Enter
-// anywhere else presses nothing. True when the key was taken.
+// The character code of Enter, as the key handlers of the windows receive it.
+constexpr int EnterKey = 13;
+// Return or the keypad's Enter.
+bool IsEnterKey(const QKeyEvent* event);
+
+// Enter on a focused button of `window` clicks it, as Space does. True when it did.
+bool ClickFocusedButton(QWidget* window, QKeyEvent* event);
+// The dialogs' rule: Enter on a focused command button presses it, as the Windows
+// desktop does; Enter anywhere else presses nothing. True when the key was taken.
 bool PressFocusedButton(QWidget* dialog, QKeyEvent* event);
 
 // "name(index)": the object name of member `index` of an indexed control set.

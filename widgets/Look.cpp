@@ -4,7 +4,20 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <initializer_list>
+
 namespace orl {
+
+namespace {
+
+// The usual disabled look: the text greyed, on the background the control has enabled.
+void GreyWhenDisabled(QPalette& palette, std::initializer_list<QPalette::ColorRole> textRoles) {
+    const QColor grey = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    for (QPalette::ColorRole role : textRoles)
+        palette.setColor(QPalette::Disabled, role, grey);
+}
+
+} // namespace
 
 QColor ToQColor(Colour colour) {
     return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
@@ -32,6 +45,7 @@ void PaintOnPanel(QWidget* widget) {
         palette.setColor(role, ToQColor(PanelColour));
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(role, text);
+    GreyWhenDisabled(palette, {QPalette::WindowText, QPalette::Text, QPalette::ButtonText});
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -47,6 +61,7 @@ void PaintTextBox(QWidget* textBox) {
     QPalette palette = textBox->palette();
     palette.setColor(QPalette::Base, ToQColor(TextBoxColour));
     palette.setColor(QPalette::Text, ToQColor(TextBoxTextColour));
+    GreyWhenDisabled(palette, {QPalette::Text});
     textBox->setPalette(palette);
 }
 
