@@ -4,21 +4,26 @@
 
 using orl::NormaliseIPAddress;
 
-TEST(NormaliseIPAddress, NormalisesFourPartsAndRefusesFewer) {
+TEST(NormaliseIPAddress, NormalisesFourDottedNumbersAndRefusesAnythingElse) {
     struct Case {
         const char* text;
         const char* expected; // nullptr: refused
     } cases[] = {
         {"192.168.1.1", "192.168.1.1"},
-        {"a.b.c.d", "0.0.0.0"},
         {"10.0.0.300", "10.0.0.255"},
-        {"1..2.3", "1.0.2.3"},
-        {"1.2.3.4.5", "1.2.3.4"},
         {"010.001.0.7", "10.1.0.7"},
-        {"-4.2.2.2", "0.2.2.2"},
-        {"1.2.3.2.5", "1.2.3.2"},
-        {"1.2.3.3.5", "1.2.3.4"},
         {"99999999999.1.1.1", "255.1.1.1"},
+        // a host name would be taken for 0.0.0.0, this machine
+        {"srv.studio.example.lan", nullptr},
+        {"a.b.c.d", nullptr},
+        {"1..2.3", nullptr},
+        {"1.2.3.4.5", nullptr},
+        {"1.2.3.3.5", nullptr},
+        {"-4.2.2.2", nullptr},
+        {"+4.2.2.2", nullptr},
+        {" 1.2.3.4", nullptr},
+        {"1.2.3.4 ", nullptr},
+        {"1.2.3.4x", nullptr},
         {"10.0.0", nullptr},
         {"1.2.3.", nullptr},
         {"", nullptr},
