@@ -325,11 +325,10 @@ TEST_F(SetupDialog, AddressCheckNormalisesOrRefusesAChangedAddress) {
         const char* typed;
         const char* stored; // nullptr: refused
     };
-    for (const Case& c :
-         {Case{"10.0.0.300", "10.0.0.255"}, Case{"010.001.2.3", "10.1.2.3"},
-          Case{"srv.studio.example.lan", nullptr}, Case{"a.b.c.d", nullptr},
-          Case{"1..2.3", nullptr}, Case{"1.2.3.4.5", nullptr}, Case{"1.2.3.", nullptr},
-          Case{"10.0.0", nullptr}, Case{"", nullptr}}) {
+    for (const Case& c : {Case{"10.0.0.300", "10.0.0.255"}, Case{"010.001.2.3", "10.1.2.3"},
+                          Case{"srv.studio.example.lan", nullptr}, Case{"a.b.c.d", nullptr},
+                          Case{"1..2.3", nullptr}, Case{"1.2.3.4.5", nullptr},
+                          Case{"1.2.3.", nullptr}, Case{"10.0.0", nullptr}, Case{"", nullptr}}) {
         ProgramSetup(v, dir.Path().string());
         v.IPAddress = "192.168.1.9";
         v.ConsoleNumber = 2;
