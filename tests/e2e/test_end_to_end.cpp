@@ -14,8 +14,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <memory>
+
+#include <sys/types.h>
 
 namespace orl {
 namespace {
@@ -250,6 +253,131 @@ TEST(EndToEnd, TwoPanelsSeeEachOthersActions) {
         WaitUntil([&] { return b.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
     EXPECT_TRUE(
         WaitUntil([&] { return a.window->UserButton(0)->BackgroundColour() == ActiveColour; }));
+}
+
+// Connected with the simulator's type request and the answers alone: no poll tick is
+// needed after the connection attempt.
+TEST(EndToEnd, StartsUpFromTheTypeRequestWithoutWaitingForATick) {
+    SimulatorProcess sim;
+    ASSERT_NE(sim.Port(), 0);
+    QElapsedTimer clock;
+    clock.start();
+    Panel panel(sim.Port()); // Form_Load connects; tmrPoll's first tick is 1 s away
+    EXPECT_TRUE(WaitUntil([&] { return panel.v.SocketConnected; }));
+    const qint64 connected = clock.elapsed();
+    ASSERT_TRUE(WaitUntil([&] { return panel.Connected(); })) << panel.Title().toStdString();
+    std::printf("[ measure  ] load to connect %lld ms, connect to Connected %lld ms\n",
+                static_cast<long long>(connected),
+                static_cast<long long>(clock.elapsed() - connected));
+    EXPECT_EQ(panel.Strip(0).cmdOn->BackgroundColour(), OnColour);
+}
+
+TEST(EndToEnd, ASecondPanelFollowsGainSourceAndOnOfTheFirst) {
+    SimulatorProcess sim;
+    ASSERT_NE(sim.Port(), 0);
+    Panel a(sim.Port());
+    Panel b(sim.Port());
+    ASSERT_TRUE(a.StartUp());
+    ASSERT_TRUE(b.StartUp());
+
+    // A moves strip 1 to -32.4 dB: B's slider and label follow.
+    QElapsedTimer clock;
+    clock.start();
+    a.Strip(0).sliGain->setValue(-700);
+    EXPECT_TRUE(WaitUntil([&] { return b.Strip(0).sliGain->value() == -700; }));
+    std::printf("[ measure  ] B follows A's gain in %lld ms\n",
+                static_cast<long long>(clock.elapsed()));
+    EXPECT_EQ(b.Strip(0).lblGain->text().toStdString(), "  -32.4db");
+    EXPECT_EQ(b.v.FaderGain[0], 700);
+
+    // B's next notch moves from the switcher's gain, and A follows B.
+    QTest::keyClick(b.Strip(0).sliGain, Qt::Key_Down);
+    EXPECT_EQ(b.v.FaderGain[0], 699);
+    EXPECT_TRUE(WaitUntil([&] { return a.Strip(0).sliGain->value() == -699; }));
+    EXPECT_EQ(a.v.FaderGain[0], 699);
+
+    // Strip 2 moves from MIC 2 (off) to MIC 1 (on): both panels show the source and ON.
+    a.Strip(1).cmbSource->setCurrentIndex(1);
+    emit a.Strip(1).cmbSource->activated(1);
+    for (Panel* panel : {&a, &b}) {
+        const FaderStrip& s = panel->Strip(1);
+        EXPECT_TRUE(WaitUntil([&] {
+            return s.cmbSource->currentText().toStdString() == "MIC 1    [0001]" &&
+                   s.cmdOn->BackgroundColour() == OnColour;
+        }));
+        EXPECT_EQ(s.cmdOff->BackgroundColour(), IdleColour);
+        EXPECT_EQ(panel->v.FaderOnState[1], 1);
+    }
+
+    // ON on A shows on B.
+    QTest::mouseClick(a.Strip(2).cmdOn, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return b.Strip(2).cmdOn->BackgroundColour() == OnColour; }));
+}
+
+// The next trace line of the simulator that contains `text`, or an empty text.
+QString NextTraceLine(SimulatorProcess& sim, const QString& text, int timeoutMs = 5000) {
+    QString found;
+    WaitUntil(
+        [&] {
+            while (sim.Process().canReadLine()) {
+                const QString line = QString::fromLatin1(sim.Process().readLine()).trimmed();
+                if (line.contains(text)) {
+                    found = line;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+TEST(EndToEnd, WhileTheSwitcherIsSilentOrGoneAPressSendsNothingAndLightsNothing) {
+    SimulatorProcess sim({}, 0, /*traced=*/true);
+    ASSERT_NE(sim.Port(), 0);
+    Panel panel(sim.Port());
+    ASSERT_TRUE(panel.StartUp());
+    const FaderStrip& mic1 = panel.Strip(0); // on
+    const FaderStrip& mic3 = panel.Strip(2); // off
+    EXPECT_FALSE(mic1.lblLink->isVisible());
+    EXPECT_TRUE(mic1.cmdOff->isEnabled());
+
+    // Stopped: after three unanswered polls (tmrPoll runs) the strips say so.
+    const auto pid = static_cast<pid_t>(sim.Process().processId());
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(WaitUntil([&] { return mic1.lblLink->isVisible(); }, 15000));
+    std::printf("[ measure  ] silent switcher shown after %lld ms\n",
+                static_cast<long long>(clock.elapsed()));
+    EXPECT_EQ(mic1.lblLink->text().toStdString(), "The switcher is not answering");
+    EXPECT_FALSE(mic1.cmdOff->isEnabled());
+    EXPECT_FALSE(panel.window->UserButton(0)->isEnabled());
+    // The buttons take no click; their press handlers refuse too.
+    panel.window->cmdOff_Click(0);
+    panel.window->cmdUserButton_Click(0);
+    EXPECT_EQ(mic1.cmdOn->BackgroundColour(), OnColour);
+    EXPECT_EQ(panel.v.FaderOnState[0], 1);
+    EXPECT_EQ(panel.window->UserButton(0)->BackgroundColour(), IdleColour);
+
+    // Resumed: live again at its first answer, and presses go out. The OFF refused while
+    // it was stopped never reaches it: the first channel command it gets is this ON.
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !mic1.lblLink->isVisible(); }, 15000));
+    EXPECT_TRUE(mic1.cmdOff->isEnabled());
+    QTest::mouseClick(mic3.cmdOn, Qt::LeftButton);
+    EXPECT_TRUE(NextTraceLine(sim, "D6 channel on/off").contains("input 3 console 1 on"));
+    EXPECT_TRUE(WaitUntil([&] { return mic3.cmdOn->BackgroundColour() == OnColour; }));
+    EXPECT_EQ(mic1.cmdOn->BackgroundColour(), OnColour);
+
+    // Gone: no connection, and a press lights nothing.
+    sim.Process().kill();
+    sim.Process().waitForFinished(5000);
+    EXPECT_TRUE(WaitUntil([&] { return mic3.lblLink->isVisible(); }));
+    EXPECT_EQ(mic3.lblLink->text().toStdString(), "No connection to the switcher");
+    panel.window->cmdOff_Click(2);
+    EXPECT_EQ(mic3.cmdOn->BackgroundColour(), OnColour);
+    EXPECT_EQ(panel.v.FaderOnState[2], 1);
 }
 
 } // namespace

@@ -33,7 +33,7 @@ protected:
         window->Link().ConnectToServer();
         ASSERT_TRUE(WaitUntil([&] { return v.SocketConnected; }));
         ASSERT_TRUE(server.WaitForConnection());
-        SentBytes(); // the first start-up request goes out with the connection
+        SentBytes(); // anything sent with the connection
     }
 
     // Everything the window sent since the last call. A poll byte sent behind it marks the
