@@ -1,32 +1,60 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
-#include <QDir>
+
+#include <filesystem>
 
 namespace orl {
 
 namespace {
 
-constexpr const char* Usage = "Usage: orl-console [--folder DIR] [--help] [--version]\n";
+constexpr const char* Usage =
+    "Usage: orl-console [--folder DIR] [--trace[=FILE]] [--help] [--version]\n";
+constexpr std::string_view TraceToFile = "--trace=";
 
-CommandLineOutcome Failure(const QString& reason) {
+// Every byte one character and back: option names are ASCII, and the bytes of a value
+// come back unchanged whatever they are.
+QString FromBytes(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+CommandLineOutcome Failure(const std::string& reason) {
     CommandLineOutcome outcome;
     outcome.run = false;
     outcome.exitCode = 2;
-    outcome.error = "orl-console: " + reason.toStdString() + "\n" + Usage;
+    outcome.error = "orl-console: " + reason + "\n" + Usage;
     return outcome;
 }
 
-CommandLineOutcome Finished(const QString& text) {
+CommandLineOutcome Finished(const std::string& text) {
     CommandLineOutcome outcome;
     outcome.run = false;
-    outcome.output = text.toStdString();
+    outcome.output = text;
     return outcome;
+}
+
+// The folder made absolute and cleaned of ".", ".." and doubled or trailing slashes,
+// by its bytes alone.
+std::string AbsoluteFolder(const std::string& dir) {
+    namespace fs = std::filesystem;
+    fs::path path(dir);
+    std::error_code ec;
+    if (path.is_relative())
+        path = fs::current_path(ec) / path;
+    std::string clean = path.lexically_normal().string();
+    while (clean.size() > 1 && clean.back() == '/')
+        clean.pop_back();
+    return clean;
 }
 
 } // namespace
 
-CommandLineOutcome ParseCommandLine(const QStringList& arguments, ConsoleOptions& options) {
+CommandLineOutcome ParseCommandLine(const std::vector<std::string>& arguments,
+                                    ConsoleOptions& options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "ORL Console: the soft panel of one console of an audio routing switcher.\n"
@@ -39,21 +67,46 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments, ConsoleOptions
     const QCommandLineOption folder(
         "folder", "Keep the settings in DIR (created when missing); one folder per console.",
         "DIR");
-    parser.addOptions({help, version, folder});
+    const QCommandLineOption trace(
+        "trace", "Write every message sent to and received from the switcher, one line each, "
+                 "to standard error; --trace=FILE appends them to FILE.");
+    parser.addOptions({help, version, folder, trace});
 
-    if (!parser.parse(arguments))
-        return Failure(parser.errorText());
+    // --trace=FILE is taken here: the parser knows options with a value always or never.
+    QStringList rest;
+    int traces = 0;
+    for (const std::string& argument : arguments) {
+        if (&argument != &arguments.front() && argument.starts_with(TraceToFile)) {
+            options.traceFile = argument.substr(TraceToFile.size());
+            if (options.traceFile.empty())
+                return Failure("--trace= wants a file.");
+            ++traces;
+            continue;
+        }
+        rest << FromBytes(argument);
+    }
+
+    if (!parser.parse(rest))
+        return Failure(ToBytes(parser.errorText()));
     if (!parser.positionalArguments().isEmpty())
-        return Failure("unexpected argument '" + parser.positionalArguments().first() + "'.");
+        return Failure("unexpected argument '" + ToBytes(parser.positionalArguments().first()) +
+                       "'.");
     if (parser.isSet(help)) // with the program's name rather than the path it was run by
-        return Finished(QString(Usage) + parser.helpText().section('\n', 1));
+        return Finished(Usage + ToBytes(parser.helpText().section('\n', 1)));
     if (parser.isSet(version))
-        return Finished(QStringLiteral("orl-console " ORL_VERSION "\n"));
-    if (parser.isSet(folder)) {
-        const QString dir = parser.value(folder);
-        if (dir.isEmpty())
+        return Finished("orl-console " ORL_VERSION "\n");
+    traces += static_cast<int>(parser.optionNames().count(QStringLiteral("trace")));
+    if (traces > 1)
+        return Failure("--trace given more than once.");
+    options.trace = traces == 1;
+    const QStringList folders = parser.values(folder);
+    if (folders.size() > 1)
+        return Failure("--folder given more than once; one panel keeps one folder.");
+    if (!folders.isEmpty()) {
+        const std::string dir = ToBytes(folders.front());
+        if (dir.empty())
             return Failure("--folder wants a folder.");
-        options.folder = QDir::cleanPath(QDir::current().absoluteFilePath(dir)).toStdString();
+        options.folder = AbsoluteFolder(dir);
     }
     return {};
 }

@@ -1,15 +1,16 @@
 #pragma once
-// The panel's command line: --help, --version and --folder DIR. Read before any window
-// exists, so the first two work without a display.
-
-#include <QStringList>
+// The panel's command line: --help, --version, --folder DIR and --trace[=FILE]. Read
+// before any window exists, so the first two work without a display.
 
 #include <string>
+#include <vector>
 
 namespace orl {
 
 struct ConsoleOptions {
-    std::string folder; // --folder DIR made absolute; empty when not given
+    std::string folder;    // --folder DIR made absolute, its bytes as given; empty when not given
+    bool trace = false;    // --trace or --trace=FILE
+    std::string traceFile; // FILE of --trace=FILE; empty: standard error
 };
 
 struct CommandLineOutcome {
@@ -19,7 +20,9 @@ struct CommandLineOutcome {
     std::string error;  // for stderr
 };
 
-// `arguments` starts with the program name.
-CommandLineOutcome ParseCommandLine(const QStringList& arguments, ConsoleOptions& options);
+// `arguments` starts with the program name; each is taken byte for byte as the system
+// handed it over, so a folder whose name is not UTF-8 names that same folder.
+CommandLineOutcome ParseCommandLine(const std::vector<std::string>& arguments,
+                                    ConsoleOptions& options);
 
 } // namespace orl

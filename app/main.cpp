@@ -2,6 +2,8 @@
 // switcher.
 #include "CommandLine.h"
 #include "ErrorLog.h"
+#include "FolderLock.h"
+#include "LinkTrace.h"
 #include "TerminationSignal.h"
 #include "Variables.h"
 #include "frmMain.h"
@@ -12,33 +14,51 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
 // --help and --version are answered before a display is opened.
 orl::CommandLineOutcome ReadCommandLine(int argc, char** argv, orl::ConsoleOptions& options) {
     QCoreApplication commandLine(argc, argv);
-    return orl::ParseCommandLine(QCoreApplication::arguments(), options);
+    return orl::ParseCommandLine(std::vector<std::string>(argv, argv + argc), options);
 }
 
-// Shown beside the panel, which goes on without saving anything; also told on stderr.
-void ReportUnusableFolder(const std::string& problem, QWidget* parent) {
-    std::fprintf(stderr, "orl-console: the settings folder cannot be used: %s\n", problem.c_str());
-    auto* box = new QMessageBox(
-        QMessageBox::Warning, QStringLiteral("Settings Folder"),
-        QStringLiteral("The settings folder cannot be used:\n") + QString::fromStdString(problem) +
-            QStringLiteral("\n\nThe panel runs, but its settings, error log and device listing "
-                           "are not saved."),
-        QMessageBox::Ok, parent);
+// Shown beside the panel, which goes on; also told on stderr.
+void ShowBeside(QWidget* parent, const QString& title, const std::string& text,
+                const std::string& told) {
+    std::fprintf(stderr, "orl-console: %s\n", told.c_str());
+    auto* box = new QMessageBox(QMessageBox::Warning, title, QString::fromStdString(text),
+                                QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
 }
 
+// The trace's lines: standard error, or the file appended to. A file that cannot be
+// opened is said once, and the trace goes to standard error instead.
+int TraceDescriptor(const orl::ConsoleOptions& options) {
+    if (options.traceFile.empty())
+        return STDERR_FILENO;
+    const int fd =
+        ::open(options.traceFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        std::fprintf(stderr,
+                     "orl-console: the trace cannot be written to %s: %s; it goes to "
+                     "standard error instead\n",
+                     options.traceFile.c_str(), std::strerror(errno));
+    return fd >= 0 ? fd : STDERR_FILENO;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const auto start = std::chrono::steady_clock::now();
     orl::ConsoleOptions options;
     const orl::CommandLineOutcome outcome = ReadCommandLine(argc, argv, options);
     if (!outcome.run) {
@@ -61,14 +81,42 @@ int main(int argc, char** argv) {
         orl::frmSetup dialog(state, log, window.Link(), window, parent);
         dialog.exec();
     });
-    // A dialog still open ends with the window, as the operator closing it would see.
-    orl::TerminationSignal termination([&window] {
+
+    // Off unless asked for: the link then holds a null pointer and traces nothing.
+    std::unique_ptr<orl::LinkTrace> trace;
+    if (options.trace || orlLink().isDebugEnabled())
+        trace =
+            std::make_unique<orl::LinkTrace>(options.trace ? TraceDescriptor(options) : -1, start);
+    window.Link().SetTrace(trace.get());
+
+    // A signal ends the panel at any moment, as closing the window would (the settings
+    // are saved when there are any), a modal dialog's open or not: exit() leaves every
+    // running event loop, the dialogs' included.
+    bool ended = false;
+    orl::TerminationSignal termination([&window, &ended] {
+        ended = true;
         window.close();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
-    if (!folder.problem.empty())
-        ReportUnusableFolder(folder.problem, &window);
+
+    std::unique_ptr<orl::FolderLock> folderLock;
+    if (!folder.problem.empty()) {
+        ShowBeside(&window, QStringLiteral("Settings Folder"),
+                   "The settings folder cannot be used:\n" + folder.problem +
+                       "\n\nThe panel runs, but its settings, error log and device listing are "
+                       "not saved.",
+                   "the settings folder cannot be used: " + folder.problem);
+    } else {
+        folderLock = std::make_unique<orl::FolderLock>(folder.path);
+        const std::string shared = "Another ORL Console uses this settings folder; start this "
+                                   "one with --folder to keep its settings apart";
+        if (folderLock->HeldByAnother())
+            ShowBeside(&window, QStringLiteral("Settings Folder"), shared,
+                       shared + ": " + folder.path);
+    }
     window.Form_Load(folder.path);
+    if (ended) // by a signal, while a start-up dialog was open
+        return 0;
     window.show();
     // For scripts/bench: "shown" once the event loop ran with the window shown, then leave.
     if (qEnvironmentVariableIsSet("ORL_REPORT_SHOWN"))
@@ -77,5 +125,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
             app.quit();
         });
-    return app.exec();
+    const int status = app.exec();
+    window.Link().SetTrace(nullptr);
+    return status;
 }

@@ -3,7 +3,12 @@
 #include "OrlError.h"
 #include "Values.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -210,6 +215,49 @@ void KeepUnreadFile(const std::string& path, const std::string& backup) {
         ThrowFileAccess();
 }
 
+// The whole text, or false; a write cut short by a signal goes on.
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Creates "orlntpnl.ini.tmp.<process>.<n>", a name no other write uses: not this
+// process's earlier ones, nor another panel's on this folder (a name taken on a shared
+// disk is skipped). Its path in `path`; -1 when none can be made.
+int CreateTemporaryFile(const std::string& folder, std::string& path) {
+    static unsigned long written = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = folder + ConfigurationTemporaryFileName + "." + std::to_string(::getpid()) + "." +
+               std::to_string(++written);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            if (fd < 0)
+                path.clear();
+            return fd;
+        }
+    }
+    path.clear();
+    return -1;
+}
+
+// The rename itself reaches the disk only with its folder; failing that is not fatal,
+// the file is in place either way.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const int synced = ::fsync(fd);
+    ::close(fd);
+}
+
 std::string YesNo(bool yes) {
     return yes ? "Yes" : "No";
 }
@@ -280,38 +328,37 @@ bool ReadConfiguration(Variables& v) {
     }
     v.ConfigurationUnread = false;
     v.ConfigurationFailedItem.clear();
+    v.Configured = true;
     InitDeviceIDs(v);
     return true;
 }
 
 bool WriteConfiguration(Variables& v, ErrorLog& log) {
     const std::string path = v.AppPath + ConfigurationFileName;
-    const std::string temporary = v.AppPath + ConfigurationTemporaryFileName;
-    bool created = false;
+    std::string temporary;
     try {
         const std::string text = ComposeConfiguration(v);
         if (v.ConfigurationUnread)
             KeepUnreadFile(path, v.AppPath + ConfigurationBackupFileName);
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
+        // A temporary file of this write's own: two panels saving into one folder at once
+        // never write into the same file, and the rename leaves one of them whole.
+        const int fd = CreateTemporaryFile(v.AppPath, temporary);
+        if (fd < 0)
             ThrowFileAccess();
-        created = true;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out)
+        const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+        if (::close(fd) != 0 || !written)
             ThrowFileAccess();
-        std::error_code ec;
-        fs::rename(temporary, path, ec);
-        if (ec)
+        if (::rename(temporary.c_str(), path.c_str()) != 0)
             ThrowFileAccess();
+        temporary.clear();
+        SyncFolder(v.AppPath);
         v.ConfigurationUnread = false;
+        v.Configured = true;
         return true;
     } catch (...) {
         log.ReportError("Error Writing ini File", "File Error");
-        if (created) {
-            std::error_code ec;
-            fs::remove(temporary, ec);
-        }
+        if (!temporary.empty())
+            ::unlink(temporary.c_str());
         return false;
     }
 }

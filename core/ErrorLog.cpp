@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 namespace orl {
 
@@ -77,9 +79,7 @@ void ErrorLog::ReportError(std::string_view message, std::string_view title) {
     WriteErrorLog(std::string(message) + ": Error # " + number + " - " + error.description, title);
 }
 
-void ErrorLog::WriteErrorLog(std::string_view message, std::string_view title) {
-    if (writing_)
-        return;
+std::string ErrorLog::Entry(std::string_view message, std::string_view title) const {
     std::string line = DateTimeText(clock_());
     if (line.size() < 24)
         line.resize(24, ' ');
@@ -87,6 +87,13 @@ void ErrorLog::WriteErrorLog(std::string_view message, std::string_view title) {
     if (line.size() < 60)
         line.resize(60, ' ');
     line += message;
+    return line;
+}
+
+void ErrorLog::WriteErrorLog(std::string_view message, std::string_view title) {
+    if (writing_)
+        return;
+    const std::string line = Entry(message, title);
     writing_ = true;
     try {
         WriteLine(line);
@@ -105,11 +112,14 @@ void ErrorLog::WriteErrorLog(std::string_view message, std::string_view title) {
 void ErrorLog::WriteLine(const std::string& line) {
     const std::string path = LogPath();
     std::error_code ec;
+    std::size_t removed = 0;
     if (fs::exists(path, ec) &&
         fs::file_size(path, ec) >= static_cast<std::uintmax_t>(SetAsideSize) && !ec) {
         // Renaming needs no space, so a full disk cannot leave a half copy behind; a log
         // that cannot be set aside takes the entry as it is.
         fs::rename(path, state_.AppPath + SetAsideName(clock_()), ec);
+        if (!ec)
+            removed = RemoveOldSetAsides();
     }
     if (!fs::exists(path, ec))
         CreateErrorLog();
@@ -117,10 +127,72 @@ void ErrorLog::WriteLine(const std::string& line) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
         ThrowFileAccess();
-    const bool written = AppendWhole(fd, line + "\r\n");
+    std::string text;
+    if (removed > 0)
+        text = Entry(std::to_string(removed) + " older set-aside error logs removed; the newest " +
+                         std::to_string(MaxSetAsides) + " (at most " +
+                         std::to_string(MaxSetAsideBytes / 1000000) + " MB together) are kept",
+                     "Error Log") +
+               "\r\n";
+    text += line + "\r\n";
+    const bool written = AppendWhole(fd, text);
     ::close(fd);
     if (!written)
         ThrowFileAccess();
+}
+
+namespace {
+
+// "Errorlog MMDDYY HHMM.txt" and nothing else of the folder.
+bool IsSetAsideName(const std::string& name) {
+    constexpr std::string_view Pattern = "Errorlog 000000 0000.txt";
+    if (name.size() != Pattern.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const bool digit = name[i] >= '0' && name[i] <= '9';
+        if (Pattern[i] == '0' ? !digit : name[i] != Pattern[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::size_t ErrorLog::RemoveOldSetAsides() const {
+    struct SetAside {
+        fs::path path;
+        fs::file_time_type written;
+        std::uintmax_t size;
+    };
+    std::vector<SetAside> logs;
+    std::error_code ec;
+    for (fs::directory_iterator it(state_.AppPath, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!IsSetAsideName(it->path().filename().string()) || !it->is_regular_file(ec))
+            continue;
+        const fs::file_time_type written = it->last_write_time(ec);
+        const std::uintmax_t size = it->file_size(ec);
+        if (!ec)
+            logs.push_back({it->path(), written, size});
+    }
+    // Newest first; the names alone do not sort by age (month first, two-digit year).
+    std::sort(logs.begin(), logs.end(), [](const SetAside& a, const SetAside& b) {
+        return a.written != b.written ? a.written > b.written : a.path > b.path;
+    });
+    std::size_t kept = 0;
+    std::uintmax_t bytes = 0;
+    std::size_t removed = 0;
+    bool full = false;
+    for (const SetAside& log : logs) {
+        full = full || kept == MaxSetAsides || bytes + log.size > MaxSetAsideBytes;
+        if (!full) {
+            ++kept;
+            bytes += log.size;
+            continue;
+        }
+        if (fs::remove(log.path, ec))
+            ++removed;
+    }
+    return removed;
 }
 
 void ErrorLog::CreateErrorLog() {

@@ -2,8 +2,12 @@
 // The error log "Errorlog.txt" in the program's folder. The operator never sees a
 // run-time failure: every procedure of weight catches its own and hands a fixed message
 // and title here. The log is set aside under "Errorlog MMDDYY HHMM.txt" once it
-// reaches 1,024,000 bytes.
+// reaches 1,024,000 bytes; of the set-aside logs the newest are kept, at most
+// MaxSetAsides of them and MaxSetAsideBytes together, so a chatty switcher cannot fill
+// the disk. When older ones are removed, the new log's first entry says how many.
 
+#include <cstddef>
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -17,6 +21,8 @@ class ErrorLog {
 public:
     using Clock = std::function<std::tm()>;
     static constexpr long long SetAsideSize = 1024000;
+    static constexpr std::size_t MaxSetAsides = 10;
+    static constexpr std::uintmax_t MaxSetAsideBytes = 20 * 1000 * 1000;
 
     // The log lives in the state's AppPath, read at each write: the window that owns the
     // log sets the folder at load, after the log was made. Only a state that outlives the
@@ -40,6 +46,9 @@ public:
 
 private:
     void WriteLine(const std::string& line);
+    // Removes the oldest set-aside logs beyond the bound; how many it removed.
+    std::size_t RemoveOldSetAsides() const;
+    std::string Entry(std::string_view message, std::string_view title) const;
     const Variables& state_;
     Clock clock_;
     bool writing_ = false;

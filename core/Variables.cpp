@@ -31,6 +31,7 @@ void ProgramSetup(Variables& v, const std::string& appPath) {
     v.StartupStep = 0;
     v.ConfigurationUnread = false;
     v.ConfigurationFailedItem.clear();
+    v.Configured = false;
     v.InchanRequestPending = false;
     v.StayOnTopMode = StayOnTop;
     v.ConsoleNumber = 0;

@@ -134,6 +134,9 @@ struct Variables {
     // it as orlntpnl.ini.bak first. The item being applied when it failed, for the operator.
     bool ConfigurationUnread = false;
     std::string ConfigurationFailedItem;
+    // A configuration was read at start or saved since (Setup's OK): until then closing
+    // the panel writes none, so the next start still asks for the server module.
+    bool Configured = false;
     std::int16_t LoadedFaderCount = 1;
     std::int16_t StartupStep = 0;
     bool UpdatingControls = false;

@@ -53,18 +53,25 @@ void TCPComm::DecodeBuffer() {
         step.kind = DecodeStep::CheckForCommand;
         const wire::MessageFront front = wire::ExamineFront(buffer);
         if (front.stray == buffer.size()) {
+            if (trace_ != nullptr)
+                trace_->Dropped(buffer.data(), buffer.size(), 0);
             buffer.Clear(); // no command byte at all
             return;
         }
 
         step.kind = DecodeStep::RemoveExtraBytes;
         step.stray = static_cast<long>(front.stray);
-        if (front.junk > 0)
+        if (front.junk > 0) {
+            if (trace_ != nullptr)
+                trace_->Dropped(buffer.data(), front.stray, front.junk - front.stray);
             TrimBuffer(buffer, static_cast<long>(front.junk));
+        }
 
         const std::uint8_t command = buffer[0];
         step.kind = DecodeStep::DecodeCommand;
         step.command = command;
+        if (trace_ != nullptr && wire::IsSingleByteCommand(command))
+            trace_->Received(buffer.data(), 1);
         switch (command) {
         case wire::Poll:
             TrimBuffer(buffer, 1);
@@ -92,7 +99,9 @@ void TCPComm::DecodeBuffer() {
         if (front.length == 0) {
             // The rest is still on its way; a message longer than any table the switcher
             // sends never ends, so it is dropped rather than held without bound.
-            wire::HoldUnfinished(buffer, MaxMessageLength);
+            const std::size_t dropped = wire::HoldUnfinished(buffer, MaxMessageLength);
+            if (trace_ != nullptr && dropped > 0)
+                trace_->Dropped(nullptr, 0, dropped);
             return;
         }
 
@@ -100,6 +109,8 @@ void TCPComm::DecodeBuffer() {
         step.kind = DecodeStep::GetMessage;
         step.length = length;
         const Bytes message = TrimBuffer(buffer, length);
+        if (trace_ != nullptr)
+            trace_->Received(message.data(), message.size());
         Heard();
         Dispatch(message);
         // Once the first step is out, the later ones follow their answers.

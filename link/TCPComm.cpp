@@ -75,6 +75,8 @@ void TCPComm::SendToSwitcher(const Bytes& message) {
                 DisconnectFromServer();
                 return;
             }
+            if (trace_ != nullptr && attempt == 0)
+                trace_->Sent(message);
             const long written = socket_.Write(message.data(), length);
             if (written < 1 && socket_.LastError() != ISocket::WouldBlock)
                 return; // dropped without a report

@@ -4,6 +4,7 @@
 
 #include "Bytes.h"
 #include "ErrorLog.h"
+#include "ILinkTrace.h"
 #include "IPanelWindow.h"
 #include "ISocket.h"
 #include "IncomingHandlers.h"
@@ -99,6 +100,9 @@ public:
     // report) and one step at a time; the strips are set once the answers are in.
     void RequestNewStripDevices(const std::vector<std::int16_t>& previousIDs);
 
+    // Every message sent and received goes to `trace` as well; null (the default) for none.
+    void SetTrace(ILinkTrace* trace) { trace_ = trace; }
+
     IncomingHandlers& Handlers() { return handlers_; }
     Variables& State() { return v_; }
 
@@ -125,6 +129,7 @@ private:
     ISocket& socket_;
     IPanelWindow& window_;
     IncomingHandlers handlers_;
+    ILinkTrace* trace_ = nullptr;
 };
 
 } // namespace orl

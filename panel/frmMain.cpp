@@ -162,7 +162,11 @@ void frmMain::Form_Load(const std::string& appPath) {
                                            "running the Server Module"),
                         QMessageBox::Ok, this);
         box.exec();
+        if (unloaded_) // ended (by a signal) while the box was open
+            return;
         RunSetupDialog();
+        if (unloaded_)
+            return;
         // What the operator configured shows at once, as after the setup menu item.
         ApplySetupToWindow();
     } catch (...) {
@@ -228,9 +232,10 @@ void frmMain::mnuExit_Click() {
     close();
 }
 
-// A file that failed to load is left as it is: only a confirmed setup replaces it.
+// A file that failed to load is left as it is: only a confirmed setup replaces it. A panel
+// never configured writes none, so that the next start still asks for the server module.
 void frmMain::SaveConfigurationOnClose() {
-    if (!v_.ConfigurationUnread)
+    if (v_.Configured && !v_.ConfigurationUnread)
         WriteConfiguration(v_, log_);
 }
 

@@ -1,5 +1,6 @@
 #include "Switcher.h"
 
+#include "Describe.h"
 #include "Frames.h"
 #include "OrlError.h"
 #include "Protocol.h"
@@ -12,14 +13,13 @@ namespace orl::sim {
 
 namespace {
 
-std::string Hex2(int value) {
-    static const char* digits = "0123456789ABCDEF";
-    return {digits[(value >> 4) & 0xF], digits[value & 0xF]};
+std::string Hex2(std::uint8_t value) {
+    return BytesToHex(Bytes{value});
 }
 
-std::string ConsoleText(int console) {
-    return console == None || console == wire::EveryConsole ? std::string("all")
-                                                            : std::to_string(console + 1);
+// "D6 channel on/off: input 2 console 1 on": the command byte and what the frame says.
+std::string Described(const Bytes& message) {
+    return Hex2(message[0]) + " " + wire::DescribeFrame(message);
 }
 
 std::string IgnoredText(const char* what) {
@@ -36,24 +36,19 @@ Outcome Switcher::Handle(const Bytes& message) {
     try {
         switch (command) {
         case wire::Poll:
-            outcome.text = "F5 poll";
+            outcome.text = Described(message);
             outcome.replies.push_back({wire::PollAnswer});
             break;
         case wire::PollAnswer:
-            outcome.text = "F4 poll answer";
-            break;
         case wire::SwitcherOffline:
-            outcome.text = "F1 offline";
-            break;
         case wire::LinkNoOp:
-            outcome.text = "F3";
+            outcome.text = Described(message);
             break;
         case wire::TypeRequest:
             if (const auto reply = ReadTypeReply(message)) {
                 outcome.identified = reply->type == wire::PanelType;
-                outcome.text = "81 type reply: panel type " + std::to_string(reply->type) +
-                               ", value " + std::to_string(reply->value) +
-                               (outcome.identified ? "" : " (not a panel: ignored)");
+                outcome.text =
+                    Described(message) + (outcome.identified ? "" : " (not a panel: ignored)");
             } else {
                 outcome.text = IgnoredText("81 type reply");
             }
@@ -81,7 +76,7 @@ Outcome Switcher::Handle(const Bytes& message) {
         outcome = Outcome{};
         outcome.text = Hex2(command) + ": malformed, ignored (" + error.Description() + ")";
     }
-    outcome.text += " [" + HexOrLength(message) + "]";
+    outcome.text += " [" + wire::HexExcerpt(message) + "]";
     return outcome;
 }
 
@@ -92,8 +87,7 @@ void Switcher::AnswerInfoRequest(const Bytes& message, Outcome& outcome) {
         return;
     }
     std::ostringstream text;
-    text << "F2 information request: words " << request->word1 << " " << request->word2
-         << ", count " << request->count << ", first " << request->first << ":";
+    text << Described(message);
     const int first = request->first;
     const int count = request->count;
     std::int32_t unknown1 = request->word1;
@@ -103,33 +97,26 @@ void Switcher::AnswerInfoRequest(const Bytes& message, Outcome& outcome) {
         return (word & bit) != 0;
     };
     if (asked(unknown1, request->word1, wire::RequestInputNames)) {
-        text << " input names";
         outcome.replies.push_back(
             NameTableFrame(wire::InputNameTable, model_.InputNames(), first, count));
     }
     if (asked(unknown1, request->word1, wire::RequestCrosspointMap)) {
-        text << " crosspoint map";
         outcome.replies.push_back(CrosspointMapFrame(model_, first, count));
     }
     if (asked(unknown1, request->word1, wire::RequestRelayStates)) {
-        text << " relay states";
         outcome.replies.push_back(StateTableFrame(wire::RelayTable, model_.Relays(), first, count));
     }
     if (asked(unknown1, request->word1, wire::RequestOptoStates)) {
-        text << " opto states";
         outcome.replies.push_back(StateTableFrame(wire::OptoTable, model_.Optos(), first, count));
     }
     if (asked(unknown2, request->word2, wire::RequestConsoleNames)) {
-        text << " console names";
         outcome.replies.push_back(
             NameTableFrame(wire::ConsoleNameTable, model_.ConsoleNames(), first, count));
     }
     if (asked(unknown2, request->word2, wire::RequestChannelAttributes)) {
-        text << " input channel attributes";
         outcome.replies.push_back(InputChannelAttributesFrame(model_, first, count));
     }
     if (asked(unknown2, request->word2, wire::RequestDeviceData)) {
-        text << " device data";
         if (count != 1)
             outcome.replies.push_back(DeviceRangeFrame(model_, first, count));
         else if (SwitcherModel::IsDeviceID(first))
@@ -138,9 +125,7 @@ void Switcher::AnswerInfoRequest(const Bytes& message, Outcome& outcome) {
             text << " (no device " << first << ")";
     }
     if (unknown1 != 0 || unknown2 != 0)
-        text << " (unknown bits " << unknown1 << " " << unknown2 << " not answered)";
-    if (request->word1 == 0 && request->word2 == 0)
-        text << " nothing asked";
+        text << " (unknown bits not answered)";
     outcome.text = text.str();
 }
 
@@ -150,24 +135,18 @@ void Switcher::ApplyChannelOnOff(const Bytes& message, Outcome& outcome) {
         outcome.text = IgnoredText("D6 channel on/off");
         return;
     }
-    std::ostringstream text;
-    text << "D6 channel on/off:";
     std::vector<ChannelState> applied;
-    for (const ChannelState& entry : *entries) {
-        text << " input " << entry.input + 1 << " console " << ConsoleText(entry.console);
+    for (const ChannelState& entry : *entries)
         if ((entry.state == 0 || entry.state == 1) &&
-            model_.SetChannelOn(entry.input, entry.console, entry.state == 1)) {
-            text << (entry.state == 1 ? " on" : " off");
+            model_.SetChannelOn(entry.input, entry.console, entry.state == 1))
             applied.push_back(entry);
-        } else {
-            text << " state " << entry.state << " (not applied)";
-        }
-    }
+    outcome.text = Described(message);
+    if (applied.size() != entries->size())
+        outcome.text += " (" + std::to_string(entries->size() - applied.size()) + " not applied)";
     for (std::size_t i = 0; i < applied.size(); i += 127)
         outcome.reports.push_back(ChannelReportFrame(std::vector<ChannelState>(
             applied.begin() + static_cast<std::ptrdiff_t>(i),
             applied.begin() + static_cast<std::ptrdiff_t>(std::min(applied.size(), i + 127)))));
-    outcome.text = text.str();
 }
 
 void Switcher::ApplyGain(const Bytes& message, Outcome& outcome) {
@@ -177,8 +156,7 @@ void Switcher::ApplyGain(const Bytes& message, Outcome& outcome) {
         return;
     }
     constexpr int GainParameter = 20;
-    outcome.text = "E3 gain: parameter " + std::to_string(command->parameter) + ", device " +
-                   std::to_string(command->deviceID) + ", value " + std::to_string(command->value);
+    outcome.text = Described(message);
     if (command->parameter == GainParameter && model_.SetGain(command->deviceID, command->value)) {
         outcome.text += " (stored)";
         // Every panel on the device follows the new gain.
@@ -193,10 +171,7 @@ void Switcher::ApplySource(const Bytes& message, Outcome& outcome) {
         outcome.text = IgnoredText("D3 source change");
         return;
     }
-    outcome.text =
-        "D3 source change: device " + std::to_string(command->deviceID) + " to " +
-        (command->source < model_.Size().inputs ? "input " + std::to_string(command->source + 1)
-                                                : std::string("none"));
+    outcome.text = Described(message);
     if (model_.SetSource(command->deviceID, command->source))
         outcome.reports.push_back(SingleDeviceFrame(model_, command->deviceID));
     else
@@ -222,15 +197,12 @@ void Switcher::ApplyCrosspoint(const Bytes& message, Outcome& outcome) {
     // Both bus-button modes carry the 2048 and 1024 bits; 36 assigns, 32 removes.
     const int action = command->mode & ~(wire::CrosspointModeBit | wire::CrosspointAssignFlag);
     if (action != wire::CrosspointAssign && action != wire::CrosspointRemove) {
-        outcome.text =
-            "FE crosspoint change: mode " + std::to_string(command->mode) + " not known, ignored";
+        outcome.text = Described(message) + ", ignored";
         return;
     }
     const bool assign = action == wire::CrosspointAssign;
     std::ostringstream text;
-    text << "FE crosspoint change: mode " << command->mode << (assign ? " assign" : " remove")
-         << " device " << command->deviceID << " (source " << command->source + 1 << ") "
-         << (assign ? "to" : "from") << " bus " << command->bus + 1;
+    text << Described(message);
     const bool changed = assign ? model_.Assign(command->bus, command->deviceID, command->source)
                                 : model_.Remove(command->bus, command->deviceID);
     if (!changed)
@@ -254,10 +226,7 @@ void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
         const auto take = ReadSimpleTake(message);
         if (!take)
             return;
-        outcome.text = std::string("FE simple take ") + std::to_string(take->code) +
-                       (take->code == wire::IFBPress ? " (IFB press)" : " (IFB release)") +
-                       ": source " + std::to_string(take->field1 + 1) + " to output " +
-                       std::to_string(take->field2);
+        outcome.text = Described(message);
         return;
     }
     case wire::Code(wire::OptoChange::RelayOff):
@@ -265,11 +234,7 @@ void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
     case wire::Code(wire::OptoChange::RelayPulse): {
         const int relay = code->field2; // relays travel in the value field
         const bool on = code->code != wire::Code(wire::OptoChange::RelayOff);
-        outcome.text = "FE relay change " + std::to_string(code->code) + ": relay " +
-                       std::to_string(relay + 1) +
-                       (code->code == wire::Code(wire::OptoChange::RelayPulse) ? " pulse"
-                        : on                                                   ? " on"
-                                                                               : " off");
+        outcome.text = Described(message);
         if (!model_.SetRelay(relay, on)) {
             outcome.text += " (no such relay)";
             return;
@@ -283,8 +248,7 @@ void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
     case wire::Code(wire::OptoChange::OptoOn): {
         const int opto = code->field1; // optos travel in the channel field
         const bool on = code->code == wire::Code(wire::OptoChange::OptoOn);
-        outcome.text = "FE opto change " + std::to_string(code->code) + ": opto " +
-                       std::to_string(opto + 1) + (on ? " on" : " off");
+        outcome.text = Described(message);
         if (!model_.SetOpto(opto, on)) {
             outcome.text += " (no such opto)";
             return;
@@ -293,7 +257,7 @@ void Switcher::ApplyShortTake(const Bytes& message, Outcome& outcome) {
         return;
     }
     default:
-        outcome.text = "FE take code " + std::to_string(code->code) + ": not known, ignored";
+        outcome.text = Described(message) + ", ignored";
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The simulator's readable trace: one line per message in either direction, with the
 // time since start. Lines go to stdout at once, so a reader of the pipe sees them live;
-// a reader that falls behind loses lines, never holds the simulator up (StdoutWriter).
+// a reader that falls behind loses lines, never holds the simulator up (LineWriter).
 
 #include "Bytes.h"
 
@@ -10,11 +10,9 @@
 
 namespace orl::sim {
 
-// "D6 channel report: input 1 console 1 on [D6 7F 00 ...]": the frames the switcher
-// composes, read back field by field.
+// "D6 channel on/off: input 1 console 1 on [D6 7F 00 ...]": the command byte, what the
+// frame says in the words the panel's trace uses, and its bytes.
 std::string DescribeFrame(const Bytes& frame);
-// The bytes in hex, or their count when there are too many for one line.
-std::string HexOrLength(const Bytes& bytes);
 
 class Trace {
 public:

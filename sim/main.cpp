@@ -4,10 +4,10 @@
 
 #include "ControlInput.h"
 #include "Options.h"
-#include "Signals.h"
 #include "SimulatorServer.h"
 #include "Switcher.h"
 #include "SwitcherModel.h"
+#include "TerminationSignal.h"
 #include "Trace.h"
 
 #include <QCoreApplication>
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    orl::sim::SignalWatcher signalWatcher;
+    orl::TerminationSignal termination([] { QCoreApplication::quit(); });
     orl::sim::SwitcherModel model(options.size);
     orl::sim::Switcher switcher(model);
     orl::sim::Trace trace(options.quiet);

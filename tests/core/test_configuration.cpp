@@ -336,14 +336,17 @@ TEST_F(ConfigurationFile, AFailedWriteIsReportedAndKeepsThePreviousFile) {
     ErrorLog log(v);
     const auto logText = [&] { return Contents(log.LogPath()); };
 
-    // The temporary file cannot be created.
-    WriteIni(previous);
-    fs::create_directory(folder.Path() / ConfigurationTemporaryFileName);
+    // The file's place is taken by a folder: the finished write cannot be put there, and
+    // its temporary file goes.
+    fs::create_directories(IniPath() / "inside");
     EXPECT_FALSE(WriteConfiguration(v, log));
-    EXPECT_EQ(Contents(IniPath()), previous);
     EXPECT_NE(logText().find("File Error"), std::string::npos);
     EXPECT_NE(logText().find("Error Writing ini File: Error #  75 - "), std::string::npos);
-    fs::remove(folder.Path() / ConfigurationTemporaryFileName);
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(ConfigurationTemporaryFileName),
+                  std::string::npos);
+    fs::remove_all(IniPath());
+    WriteIni(previous);
 
     // A password character that cannot be scrambled: nothing is written.
     v.Password = "a\xFF";

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -342,4 +343,50 @@ TEST_F(ErrorLogTest, OnAFullDiskAFullLogIsSetAsideAndANewOneStarted) {
     const auto lines = Lines(keptLog);
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[11].substr(60), "at the limit");
+}
+
+TEST_F(ErrorLogTest, SetAsideLogsAreKeptWithinTheirBoundAndTheRemovalIsLogged) {
+    struct Case {
+        const char* what;
+        int older;           // set-asides already there, each older than the last
+        std::uintmax_t size; // bytes each
+        std::size_t removed; // of them, by the next set-aside
+    };
+    const Case cases[] = {
+        {"few and small: all kept", 5, 1000, 0},
+        {"twelve: the newest 10 of 13 kept", 12, 1000, 3},
+        {"three of 8 MB: within 20 MB with the new 1 MB", 3, 8000000, 1},
+    };
+    const fs::path other = folder / "Errorlog 1207 1605.txt"; // not a set-aside name
+    std::ofstream(other) << "kept";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path() != other)
+                fs::remove(entry.path());
+        const auto age = fs::file_time_type::clock::now();
+        std::vector<fs::path> older;
+        for (int k = 0; k < c.older; ++k) {
+            older.push_back(folder / ("Errorlog 0101" + std::to_string(10 + k) + " 0000.txt"));
+            std::ofstream(older.back()).close();
+            fs::resize_file(older.back(), c.size);
+            fs::last_write_time(older.back(), age - std::chrono::hours(k + 1));
+        }
+        MakeLogOfSize(ErrorLog::SetAsideSize);
+        log.WriteErrorLog("entry", "Limit");
+
+        EXPECT_TRUE(fs::exists(folder / ErrorLog::SetAsideName(now)));
+        for (std::size_t k = 0; k < older.size(); ++k)
+            EXPECT_EQ(fs::exists(older[k]), k < older.size() - c.removed) << older[k];
+        EXPECT_TRUE(fs::exists(other));
+        const auto lines = Lines(LogFile());
+        ASSERT_EQ(lines.size(), c.removed > 0 ? 13u : 12u);
+        if (c.removed > 0) {
+            EXPECT_EQ(lines[11].substr(24, 9), "Error Log");
+            EXPECT_EQ(lines[11].substr(60), std::to_string(c.removed) +
+                                                " older set-aside error logs removed; the "
+                                                "newest 10 (at most 20 MB together) are kept");
+        }
+        EXPECT_EQ(lines.back().substr(60), "entry");
+    }
 }

@@ -2,12 +2,19 @@
 // and without starting a window or a server.
 
 #include "SimulatorProcess.h"
+#include "TempFolder.h"
+#include "WaitUntil.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -56,6 +63,14 @@ TEST(CommandLine, HelpVersionAndBadArgumentsOfBothProgramsNeedNoDisplay) {
         {ORL_CONSOLE_PATH, {"extra"}, 2, "^$", "'extra'.*\nUsage: orl-console "},
         {ORL_CONSOLE_PATH, {"--folder"}, 2, "^$", "folder.*\nUsage: orl-console "},
         {ORL_CONSOLE_PATH, {"--folder", ""}, 2, "^$", "wants a folder.*\nUsage: "},
+        {ORL_CONSOLE_PATH,
+         {"--folder", "a", "--folder", "b"},
+         2,
+         "^$",
+         "more than once.*\nUsage: "},
+        {ORL_CONSOLE_PATH, {"--trace", "--trace=t"}, 2, "^$", "more than once.*\nUsage: "},
+        {ORL_CONSOLE_PATH, {"--trace="}, 2, "^$", "wants a file.*\nUsage: "},
+        {ORL_CONSOLE_PATH, {"--help"}, 0, "--trace\\[=FILE\\]", "^$"},
         {ORL_SIM_PATH, {"--version"}, 0, "^orl-switcher-sim " + version + "\n$", "^$"},
         {ORL_SIM_PATH,
          {"--help"},
@@ -77,6 +92,28 @@ TEST(CommandLine, HelpVersionAndBadArgumentsOfBothProgramsNeedNoDisplay) {
             << what.toStdString() << " reported:\n"
             << run.err.toStdString();
     }
+}
+
+// A folder whose name is not UTF-8 (as the system hands it over: bytes) is that folder.
+TEST(CommandLine, AFolderNameThatIsNotUtf8NamesThatSameFolder) {
+    orl::test::TempFolder scratch("orl-bytes");
+    ASSERT_TRUE(scratch.Made());
+    const std::string folder = scratch.Path().string() + "/bad-\xFF\xFE-x";
+    std::string program = ORL_CONSOLE_PATH;
+    std::string option = "--folder";
+    std::string value = folder;
+    char* argv[] = {program.data(), option.data(), value.data(), nullptr};
+    std::string platform = "QT_QPA_PLATFORM=offscreen";
+    char* envp[] = {platform.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv, envp), 0);
+    // The folder is made before the first window; the panel is then ended.
+    const bool made = orl::test::WaitUntil([&] { return std::filesystem::exists(folder); }, 20000);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_TRUE(made);
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.Path()))
+        EXPECT_EQ(entry.path().string(), folder) << "another folder was made";
 }
 
 TEST(CommandLine, SimulatorBoundToEveryInterfaceSaysSoAndTakesLoopbackPanels) {

@@ -49,9 +49,9 @@ TEST_F(SetupWindow, SetupAndAboutKeepTheNativeWindowAndTheSetupDialogAboveIt) {
     const QObject counting; // ends the count with this test
     QObject::connect(native, &QWindow::visibleChanged, &counting,
                      [&](bool visible) { hidden += visible ? 0 : 1; });
-    // The configuration cannot be written: its temporary file's name is taken by a folder.
+    // The configuration cannot be written: its name is taken by a folder that holds a file.
     ASSERT_TRUE(QDir(QString::fromStdString(dir.Path().string()))
-                    .mkdir(QStringLiteral("orlntpnl.ini.tmp")));
+                    .mkpath(QStringLiteral("orlntpnl.ini/inside")));
 
     struct {
         bool opened = false, onTopBefore = true, onTopAfter = false;

@@ -1,6 +1,9 @@
 #pragma once
-// SIGTERM, SIGINT and SIGHUP close the main window as the operator would, so the
-// settings are saved when the session ends or the process is stopped.
+// SIGTERM, SIGINT and SIGHUP (the session ending, Ctrl+C, the terminal closing) reach the
+// event loop as a call, so a program ends the way it would by its own hand. The handler
+// only writes one byte to a socket pair that the loop watches. SIGPIPE is ignored: a
+// reader that goes away (a panel, a trace pipe) is an error to handle, not the end.
+// One object at a time; its socket pair is not inherited by programs it starts.
 
 #include <QObject>
 

@@ -36,6 +36,7 @@ TerminationSignal::TerminationSignal(std::function<void()> onSignal)
     action.sa_flags = SA_RESTART;
     for (const int number : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(number, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 TerminationSignal::~TerminationSignal() {
