@@ -105,6 +105,8 @@ public:
 
     // 0 when the simulator did not come up.
     quint16 Port() const { return simulator_.Port(); }
+    // The simulator's process (a test may stop and continue it).
+    QProcess& Process() { return simulator_.Process(); }
     // The number of trace lines so far: a mark to search from.
     int Mark() const { return static_cast<int>(lines_.size()); }
     // The index of the first trace line from `mark` on that contains `text`, once there
