@@ -74,6 +74,13 @@ int main(int argc, char** argv) {
         orl::ApplicationFolderChoiceOfThisUser(QCoreApplication::applicationDirPath().toStdString(),
                                                options.folder, ORL_INSTALL_BINDIR));
 
+    // Off unless asked for: the link then holds a null pointer and traces nothing. Made
+    // before the window, so it outlives the link that writes to it.
+    std::unique_ptr<orl::LinkTrace> trace;
+    if (options.trace || orlLink().isDebugEnabled())
+        trace =
+            std::make_unique<orl::LinkTrace>(options.trace ? TraceDescriptor(options) : -1, start);
+
     orl::Variables state;
     orl::ErrorLog log(state);
     orl::frmMain window(state, log);
@@ -82,11 +89,6 @@ int main(int argc, char** argv) {
         dialog.exec();
     });
 
-    // Off unless asked for: the link then holds a null pointer and traces nothing.
-    std::unique_ptr<orl::LinkTrace> trace;
-    if (options.trace || orlLink().isDebugEnabled())
-        trace =
-            std::make_unique<orl::LinkTrace>(options.trace ? TraceDescriptor(options) : -1, start);
     window.Link().SetTrace(trace.get());
 
     // A signal ends the panel at any moment, as closing the window would (the settings
@@ -125,7 +127,5 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
             app.quit();
         });
-    const int status = app.exec();
-    window.Link().SetTrace(nullptr);
-    return status;
+    return app.exec();
 }

@@ -22,7 +22,7 @@ public:
     using Clock = std::function<std::tm()>;
     static constexpr long long SetAsideSize = 1024000;
     static constexpr std::size_t MaxSetAsides = 10;
-    static constexpr std::uintmax_t MaxSetAsideBytes = 20 * 1000 * 1000;
+    static constexpr std::uintmax_t MaxSetAsideBytes = 20000000;
 
     // The log lives in the state's AppPath, read at each write: the window that owns the
     // log sets the folder at load, after the log was made. Only a state that outlives the
