@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -334,6 +335,7 @@ void frmMain::FitToScreen() {
     const int menuHeight = menuBar()->sizeHint().height();
     const QSize visible = FitClientToScreen(this, client_, panel_->size(), menuHeight);
     client_->setMinimumSize(visible);
+    layout()->activate(); // the window's own minimum follows at once, before the resize
     resize(visible.width(), visible.height() + menuHeight);
     KeepOnScreen(this);
 }

@@ -262,6 +262,22 @@ TEST_F(ConfigurationFile, LinesAreReadWithTheirLimitsAndDefaults) {
              EXPECT_EQ(r.FaderSource[1], 5);
          }},
         {"empty file", "", [](const Variables& r) { EXPECT_EQ(r.FaderCount, 1); }},
+        // A label with a comma and an opening quote, as a button dialog of old could store
+        // it: the quote ends with its line, the lines after it are read.
+        {"a stray quote ends with its line",
+         "Button1_Label=Cue,\"Talk\r\nButton1_Channel1=5\r\nButton2_Type=1000\r\n"
+         "User Name=op\r\n",
+         [](const Variables& r) {
+             EXPECT_EQ(r.UserButtons[0].Label, "Cue");
+             EXPECT_EQ(r.UserButtons[0].Channel1, 5);
+             EXPECT_EQ(r.UserButtons[1].ButtonType, 1000);
+             EXPECT_EQ(r.UserName, "op");
+         }},
+        {"an unclosed quoted item is its line", "\"IP Address=10.0.0.1\nIP Port=77\n",
+         [](const Variables& r) {
+             EXPECT_EQ(r.IPAddress, "10.0.0.1");
+             EXPECT_EQ(r.IPPort, 77);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -23,14 +23,15 @@ public:
     // The panel's configuration from the simulators' ports; empty for a first start.
     using Configuration = std::function<QStringList(const std::vector<quint16>& ports)>;
 
-    // Starts `simulators` simulators and the panel; with `connect`, waits until the
-    // panel shows itself connected.
-    Desk(int simulators, Configuration configuration, bool connect)
-        : simulatorCount_(simulators), configuration_(std::move(configuration)), connect_(connect) {
-    }
+    // Starts `simulators` simulators and the panel on a screen of `screen` pixels; with
+    // `connect`, waits until the panel shows itself connected.
+    Desk(int simulators, Configuration configuration, bool connect,
+         QString screen = QStringLiteral("1280x1024"))
+        : simulatorCount_(simulators), configuration_(std::move(configuration)), connect_(connect),
+          screen_(std::move(screen)) {}
 
     void SetUp() override {
-        x_ = std::make_unique<XServer>();
+        x_ = std::make_unique<XServer>(screen_);
         if (!x_->Up())
             return Fail("no X server: " + x_->Error());
         std::vector<quint16> ports;
@@ -70,6 +71,7 @@ private:
     int simulatorCount_;
     Configuration configuration_;
     bool connect_;
+    QString screen_;
     std::unique_ptr<XServer> x_;
     std::vector<std::unique_ptr<TracedSimulator>> simulators_;
     std::unique_ptr<PanelProgram> panel_;

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <cstdlib>
 #include <vector>
 
 namespace orl::test {
@@ -22,15 +23,16 @@ using XWindow = unsigned long;
 
 class XServer {
 public:
-    // Starts Xvfb; Error() says why when it did not come up.
-    XServer() {
+    // Starts Xvfb with a screen of `screen` pixels ("1366x768"); Error() says why when it
+    // did not come up.
+    explicit XServer(const QString& screen = QStringLiteral("1280x1024")) {
         xvfb_.setProgram(QStringLiteral("Xvfb"));
         EndWithTheTest(xvfb_);
         // -displayfd 1: Xvfb picks a free display and prints its number on its stdout.
         // -noreset: the server would otherwise reset when its last client leaves (the first
         // query below), refusing a program that connects in that moment.
         xvfb_.setArguments(
-            {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+            {"-displayfd", "1", "-screen", "0", screen + "x24", "-nolisten", "tcp", "-noreset"});
         xvfb_.start();
         if (!xvfb_.waitForStarted(10000)) {
             error_ = "Xvfb could not be started (" + xvfb_.errorString() +
@@ -161,6 +163,11 @@ public:
     bool Click(QPoint at) const { return Mouse(at, {"click", "1"}); }
     bool Press(QPoint at) const { return Mouse(at, {"mousedown", "1"}); }
     bool Release(QPoint at) const { return Mouse(at, {"mouseup", "1"}); }
+    // Turns the mouse wheel over `at` by `notches`: down when positive, up when negative.
+    bool Wheel(QPoint at, int notches) const {
+        return Mouse(at, {"click", "--repeat", QString::number(std::abs(notches)), "--delay", "50",
+                          notches > 0 ? "5" : "4"});
+    }
 
     // ---- Screen -------------------------------------------------------------------------
 

@@ -234,6 +234,34 @@ TEST_F(ConfigureButtons, ControlChannelTooLargeStopsOkAtItsRow) {
     EXPECT_NE(logText.find("Overflow"), std::string::npos);
 }
 
+// A double quote would start a quoted item in the configuration file and take the lines
+// after it: such a label is refused before any row is stored. A comma is taken (the
+// file keeps the label up to it).
+TEST_F(ConfigureButtons, ALabelWithADoubleQuoteIsRefusedAndNothingIsStored) {
+    for (const char* label : {"Cue,\"Talk", "\"", "Say \"hi\""}) {
+        Open();
+        Retype(Label(0), QStringLiteral("Fine"));
+        Retype(Label(5), QString::fromLatin1(label));
+        QStringList seen;
+        WhenModal closer([&seen](QWidget* modal) {
+            seen << modal->windowTitle();
+            modal->close();
+        });
+        ClickAt(Button("cmdOk"));
+        EXPECT_EQ(seen, QStringList{QStringLiteral("Label Error")}) << label;
+        EXPECT_TRUE(dialog->isVisible()) << label;
+        EXPECT_EQ(dialog->focusWidget(), Label(5)) << label;
+        for (int row = 0; row < 8; ++row)
+            ExpectSame(v.UserButtons[static_cast<std::size_t>(row)],
+                       loaded[static_cast<std::size_t>(row)], row);
+    }
+    Open();
+    Retype(Label(5), QStringLiteral("Cue,Talk"));
+    ClickAt(Button("cmdOk"));
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(v.UserButtons[5].Label, "Cue,Talk");
+}
+
 TEST_F(ConfigureButtons, CancelAfterChangingEveryRowStoresNothing) {
     Open();
     for (int row = 0; row < 8; ++row) {

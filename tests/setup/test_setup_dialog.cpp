@@ -360,6 +360,44 @@ TEST_F(SetupDialog, AddressCheckNormalisesOrRefusesAChangedAddress) {
     }
 }
 
+// A device ID the switcher cannot have is refused as a bad port is, before anything is
+// stored: the message, the focus on the field, the file as it was.
+TEST_F(SetupDialog, DeviceIDOutsideTheSwitchersRangeIsRefusedWithNothingApplied) {
+    struct Case {
+        const char* typed;
+        int stored; // -1: refused
+    };
+    for (const Case& c : {Case{"9000", -1}, Case{"8193", -1}, Case{"-1", -1}, Case{"40000", -1},
+                          Case{"8192.4", 8192}, Case{"0", 0}, Case{"abc", 0}}) {
+        ProgramSetup(v, dir.Path().string());
+        v.IPAddress = "127.0.0.1";
+        v.DisplayButtonPanel = false;
+        Faders(3);
+        Open();
+        Check("chkDisplayBtns")->setChecked(true);
+        Retype(Text(QStringLiteral("txtConsole")), QStringLiteral("5"));
+        Retype(Chan(2), QString::fromLatin1(c.typed));
+        const std::string fileBefore = FileText("orlntpnl.ini");
+        ModalWatcher watcher;
+        ClickOk();
+        if (c.stored >= 0) {
+            EXPECT_TRUE(watcher.seen().empty()) << c.typed;
+            EXPECT_EQ(v.FaderDeviceID[2], c.stored) << c.typed;
+            continue;
+        }
+        ASSERT_EQ(watcher.seen().size(), 1u) << c.typed;
+        EXPECT_EQ(watcher.seen()[0].title, "Device ID Error");
+        EXPECT_EQ(watcher.seen()[0].text,
+                  "Invalid Device ID. Please reenter a number between 0 and 8192");
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->focusWidget(), Chan(2)) << c.typed;
+        EXPECT_EQ(v.FaderDeviceID[2], 13) << c.typed;
+        EXPECT_EQ(v.ConsoleNumber, 0) << c.typed;
+        EXPECT_FALSE(v.DisplayButtonPanel) << "not even the check boxes are stored";
+        EXPECT_EQ(FileText("orlntpnl.ini"), fileBefore) << c.typed;
+    }
+}
+
 TEST_F(SetupDialog, ReconnectsOnlyWhenAddressOrPortChanged) {
     struct Case {
         const char* address;
