@@ -18,14 +18,19 @@ std::uint8_t ReceiveBuffer::operator[](std::size_t index) const {
 }
 
 Bytes ReceiveBuffer::Take(std::size_t count) {
+    Bytes taken;
+    Take(count, taken);
+    return taken;
+}
+
+void ReceiveBuffer::Take(std::size_t count, Bytes& taken) {
     if (count > size())
         count = size();
-    Bytes taken(data(), data() + count);
+    taken.assign(data(), data() + count);
     offset_ += count;
     examined_ = 0;
     if (offset_ == storage_.size())
         Clear();
-    return taken;
 }
 
 void ReceiveBuffer::Clear() {

@@ -25,6 +25,8 @@ public:
     // Removes the first `count` bytes and returns them; a count at or beyond the size
     // takes everything.
     Bytes Take(std::size_t count);
+    // The same into `taken`, whose storage is reused.
+    void Take(std::size_t count, Bytes& taken);
     void Clear();
 
     // How many bytes from the front a reader has already looked through without finding

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace orl {
 
@@ -108,11 +109,14 @@ void TCPComm::DecodeBuffer() {
         const auto length = static_cast<long>(front.length);
         step.kind = DecodeStep::GetMessage;
         step.length = length;
-        const Bytes message = TrimBuffer(buffer, length);
+        // Taken out while in use: a decode started from within a handler gets its own.
+        Bytes message = std::move(messageStorage_);
+        buffer.Take(static_cast<std::size_t>(length), message);
         if (trace_ != nullptr)
             trace_->Received(message.data(), message.size());
         Heard();
         Dispatch(message);
+        messageStorage_ = std::move(message);
         // Once the first step is out, the later ones follow their answers.
         if (v_.StartupStep > 0)
             AdvanceStartupSequence();

@@ -108,6 +108,9 @@ public:
 
 private:
     void Dispatch(const Bytes& message);
+    // The storage of the last decoded message, kept so that the next one needs no
+    // allocation of its own.
+    Bytes messageStorage_;
     // Reads what the socket holds while the receive buffer is below the high-water mark.
     void ReadSocket(long bytesWaiting);
     bool ReadingWanted() const;

@@ -6,7 +6,7 @@ orl_packages=(
     qt6-base-dev libgl-dev
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-dev clang-format clang-tidy
-    xvfb xauth x11-apps x11-utils imagemagick fonts-liberation
+    xvfb xauth x11-apps x11-utils imagemagick fonts-liberation stress-ng
     dpkg-dev desktop-file-utils lintian xdotool
 )
 

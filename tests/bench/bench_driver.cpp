@@ -1,8 +1,11 @@
-// The whole-program figures of scripts/bench, printed as one table with their goals:
-// decoder throughput (from bench_decoder's JSON), an end-to-end burst into a running
-// panel, the time from connecting to "Connected", memory growth under a flood of reports,
-// start-up time, peak memory after a large switcher's tables, and the idle cost of a
-// connected panel.
+// The whole-program figures of scripts/bench, printed as one table with their goals set
+// near what the panel does today, so that a regression shows: decoder throughput and the
+// cost of dropping broken-off bytes (from bench_decoder's JSON), an end-to-end burst into
+// a running panel, the time from connecting to "Connected", the processor time of a report
+// that recolours a strip, memory growth, the answer to a poll and the longest event-loop
+// stall under a flood of reports, start-up time, peak memory after a large switcher's
+// tables, and the idle cost of a connected panel. The test suite checks outcomes only;
+// these figures are measured here.
 //
 //   bench_driver --decoder-json FILE --console PATH --sim PATH
 //   bench_driver --only-connect --sim PATH
@@ -11,6 +14,8 @@
 
 #include "Configuration.h"
 #include "FloodServer.h"
+#include "Frames.h"
+#include "Heartbeat.h"
 #include "Options.h"
 #include "ProcStatus.h"
 #include "ScratchPanel.h"
@@ -103,7 +108,7 @@ std::vector<Row> DecoderRows(const QString& jsonPath) {
     if (!file.open(QIODevice::ReadOnly))
         Fail("cannot read " + jsonPath.toStdString());
     const QJsonArray benchmarks = QJsonDocument::fromJson(file.readAll())["benchmarks"].toArray();
-    std::optional<double> costShort, costLong, rate;
+    std::optional<double> costShort, costLong, rate, brokenOffNs;
     for (const QJsonValue& entry : benchmarks) {
         const QJsonObject b = entry.toObject();
         const QString name = b["name"].toString();
@@ -115,16 +120,22 @@ std::vector<Row> DecoderRows(const QString& jsonPath) {
         } else if (name == "DrainChannelReports/100000") {
             costLong = perIteration / 100000;
             rate = b["items_per_second"].toDouble();
+        } else if (name == "DropBrokenOffBytes") {
+            brokenOffNs = perIteration;
         }
     }
-    if (!costShort || !costLong || !rate)
-        Fail("bench_decoder's JSON lacks DrainChannelReports/1000 or /100000");
+    if (!costShort || !costLong || !rate || !brokenOffNs)
+        Fail("bench_decoder's JSON lacks DrainChannelReports/1000, /100000 or "
+             "DropBrokenOffBytes");
     const double ratio = *costLong / *costShort;
+    const double msPerMb = *brokenOffNs / 1e6 / 4;
     return {
         {"decoder: 11-byte channel reports, 100,000 queued", Thousands(*rate) + " msg/s",
-         ">= 20,000 msg/s", *rate >= 20000},
+         ">= 25,000,000 msg/s", *rate >= 25e6},
         {"decoder: per-message cost, 100,000 vs 1,000 queued", Fixed(ratio, 2) + " x", "<= 1.5",
          ratio <= 1.5},
+        {"decoder: command bytes without an end byte, per MB", Fixed(msPerMb, 2) + " ms", "< 2 ms",
+         msPerMb < 2},
     };
 }
 
@@ -182,7 +193,7 @@ Row BurstRow() {
     }
     const double rate = Median(rates);
     return {"end-to-end burst of 10,000 channel reports (median of 3)", Thousands(rate) + " msg/s",
-            ">= 20,000 msg/s", rate >= 20000};
+            ">= 250,000 msg/s", rate >= 250000};
 }
 
 // ---- Tally-changing burst --------------------------------------------------------------------
@@ -240,7 +251,7 @@ Row TallyBurstRow() {
     }
     const double rate = Median(rates);
     return {"burst of 20,001 reports toggling a shown strip's ON/OFF (median of 3)",
-            Thousands(rate) + " msg/s", ">= 100,000 msg/s", rate >= 100000};
+            Thousands(rate) + " msg/s", ">= 250,000 msg/s", rate >= 250000};
 }
 
 // ---- Processes ------------------------------------------------------------------------------
@@ -357,8 +368,8 @@ Row StartupRow(const ProgramFolder& folder) {
         delete panel;
     }
     const double ms = Median(times);
-    return {"start-up to the first shown window (median of 5)", Fixed(ms, 0) + " ms", "< 500 ms",
-            ms < 500};
+    return {"start-up to the first shown window (median of 5)", Fixed(ms, 0) + " ms", "< 200 ms",
+            ms < 200};
 }
 
 std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPath) {
@@ -404,9 +415,9 @@ std::vector<Row> ConnectedPanelRows(const QString& console, const QString& simPa
         100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
     const double peakMb = static_cast<double>(peakKb) / 1024.0;
     rows.push_back({"peak memory, 20 strips, 1024 inputs, 8192 buses", Fixed(peakMb, 1) + " MB",
-                    "< 100 MB", peakMb < 100});
+                    "< 70 MB", peakMb < 70});
     rows.push_back({"idle cost of the connected, polled panel over 30 s",
-                    Fixed(percent, 2) + " % of a core", "< 1 %", percent < 1.0});
+                    Fixed(percent, 2) + " % of a core", "< 0.2 %", percent < 0.2});
     return rows;
 }
 
@@ -454,41 +465,80 @@ std::vector<Row> ConnectRows(const QString& simPath) {
     const auto [large, largeAgain] =
         ConnectMs(simPath, {"--inputs", "1024", "--buses", "8192"}, 20);
     return {
-        {"connect to \"Connected\", 3 strips (median of 5)", Fixed(small, 0) + " ms", "< 200 ms",
-         small < 200},
+        {"connect to \"Connected\", 3 strips (median of 5)", Fixed(small, 0) + " ms", "< 100 ms",
+         small < 100},
         {"reconnect to \"Connected\", 3 strips (median of 5)", Fixed(smallAgain, 0) + " ms",
-         "< 200 ms", smallAgain < 200},
+         "< 100 ms", smallAgain < 100},
         {"connect to \"Connected\", 20 strips, 1024 inputs, 8192 buses", Fixed(large, 0) + " ms",
-         "< 1000 ms", large < 1000},
+         "< 200 ms", large < 200},
         {"reconnect to \"Connected\", 20 strips, 1024 inputs, 8192 buses",
-         Fixed(largeAgain, 0) + " ms", "< 1000 ms", largeAgain < 1000},
+         Fixed(largeAgain, 0) + " ms", "< 200 ms", largeAgain < 200},
     };
 }
 
 // ---- Flood ---------------------------------------------------------------------------------
 
-// Peak resident memory growth of a panel while a server sends valid reports faster than it
-// decodes them, for 10 s.
-Row FloodRow() {
+// A panel while a server sends valid reports faster than it decodes them, for 20 s: the
+// growth of its peak resident memory, how long the poll sent after the flood waits for its
+// answer (behind what is still queued), and the longest the window's event loop went
+// without a pass (time the machine gave to other programs taken off).
+std::vector<Row> FloodRows() {
     test::FloodServer server;
     if (server.Port() == 0)
         Fail("no server for the flood");
     ScratchPanel panel(server.Port());
     const long before = test::StatusKilobytes("self", "VmRSS");
     long peak = before;
-    QTimer sample;
-    QObject::connect(&sample, &QTimer::timeout,
-                     [&] { peak = std::max(peak, test::StatusKilobytes("self", "VmRSS")); });
-    sample.start(10);
-    server.Start(std::chrono::seconds(10));
+    test::Heartbeat heartbeat(
+        [&] { peak = std::max(peak, test::StatusKilobytes("self", "VmRSS")); });
+    server.Start(std::chrono::seconds(20));
     panel.window->Link().ConnectToServer();
-    if (!WaitUntil([&] { return server.done.load(); }, 60000) || server.answerMs < 0)
+    panel.window->EnablePollTimer(true);
+    if (!WaitUntil([&] { return server.done.load(); }, 90000) || server.answerMs < 0)
         Fail("the flood did not end with an answered poll");
-    sample.stop();
+    heartbeat.Stop();
     const double mb = static_cast<double>(peak - before) / 1024.0;
-    return {"memory growth under a 10 s flood of " +
-                Thousands(static_cast<double>(server.reportsSent.load())) + " reports",
-            Fixed(mb, 1) + " MB", "< 16 MB", mb < 16};
+    const auto answerMs = static_cast<double>(server.answerMs.load());
+    const auto stallMs = static_cast<double>(heartbeat.largestGap);
+    return {
+        {"memory growth under a 20 s flood of " +
+             Thousands(static_cast<double>(server.reportsSent.load())) + " reports",
+         Fixed(mb, 1) + " MB", "< 4 MB", mb < 4},
+        {"poll answered after a 20 s flood", Fixed(answerMs, 0) + " ms", "< 1000 ms",
+         answerMs < 1000},
+        {"worst event-loop stall during a 20 s flood", Fixed(stallMs, 0) + " ms", "<= 50 ms",
+         stallMs <= 50},
+    };
+}
+
+// ---- Tally cost ----------------------------------------------------------------------------
+
+// The processor time of decoding a channel report that switches a shown strip's channel
+// over, so that its ON and OFF buttons are recoloured: 2,000 reports, best of 5 runs.
+Row TallyCostRow() {
+    ScratchPanel panel(1);
+    Variables& v = panel.v;
+    frmMain& window = *panel.window;
+    v.ConsoleNumber = 1;
+    v.FaderSource[0] = 1;
+    v.FaderDeviceID[0] = 1;
+    WaitUntil([] { return false; }, 100); // the window is laid out and shown
+    constexpr int Count = 2000;
+    double best = 1e300;
+    for (int run = 0; run < 5; ++run) {
+        for (int i = 0; i < Count; ++i)
+            v.ReceiveBuffer.Append(
+                test::Frame(0xD6).Hex("7F 00 01 00 00 00 00").Byte(i % 2 == 0 ? 1 : 0).Finish());
+        const double start = test::ThreadCpuNanoseconds();
+        while (window.Link().DecodeTick()) {
+        }
+        best = std::min(best, (test::ThreadCpuNanoseconds() - start) / Count);
+    }
+    if (window.Strip(0).cmdOff->BackgroundColour() != ActiveColour)
+        Fail("the tally reports were not shown");
+    const double us = best / 1000;
+    return {"tally: a report recolouring a shown strip, processor time", Fixed(us, 2) + " us",
+            "< 0.2 us", us < 0.2};
 }
 
 } // namespace
@@ -515,7 +565,9 @@ int main(int argc, char** argv) {
         rows.push_back(TallyBurstRow());
         for (Row& row : ConnectRows(parser.value("sim")))
             rows.push_back(std::move(row));
-        rows.push_back(FloodRow());
+        rows.push_back(TallyCostRow());
+        for (Row& row : FloodRows())
+            rows.push_back(std::move(row));
         for (Row& row : ConnectedPanelRows(parser.value("console"), parser.value("sim")))
             rows.push_back(std::move(row));
     }
@@ -525,12 +577,12 @@ int main(int argc, char** argv) {
         width = std::max(width, row.figure.size());
     const auto line = [&](const std::string& a, const std::string& b, const std::string& c,
                           const std::string& d) {
-        std::printf("| %-*s | %20s | %16s | %-4s |\n", static_cast<int>(width), a.c_str(),
+        std::printf("| %-*s | %20s | %19s | %-4s |\n", static_cast<int>(width), a.c_str(),
                     b.c_str(), c.c_str(), d.c_str());
     };
     line("Figure", "Measured", "Goal", "Met");
     std::printf("|%s|%s|%s|%s|\n", std::string(width + 2, '-').c_str(),
-                std::string(22, '-').c_str(), std::string(18, '-').c_str(),
+                std::string(22, '-').c_str(), std::string(21, '-').c_str(),
                 std::string(6, '-').c_str());
     bool all = true;
     for (const Row& row : rows) {
