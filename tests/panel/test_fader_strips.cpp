@@ -9,6 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace orl {
@@ -269,6 +270,39 @@ TEST_F(FaderStrips, StripControlsReachTheirHandlers) {
     EXPECT_EQ(s.cmdBtn4->BackgroundColour(), ActiveColour);
     QTest::mouseRelease(s.cmdBtn4, Qt::LeftButton);
     EXPECT_EQ(s.cmdBtn4->BackgroundColour(), IdleColour);
+}
+
+// The switcher's gain (InitSlider) waits while the operator holds the slider or moved it
+// within the last 500 ms, and is shown once the slider is free.
+TEST_F(FaderStrips, TheSwitchersGainWaitsForTheOperatorsHand) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    QSlider* slider = window->Strip(0).sliGain;
+    v.FaderDeviceID[0] = 7;
+    const struct {
+        const char* what;
+        std::function<void()> hand;
+        std::function<void()> letGo;
+    } rows[] = {
+        {"free", [] {}, [] {}},
+        {"held", [&] { slider->setSliderDown(true); }, [&] { slider->setSliderDown(false); }},
+        {"moved just now", [&] { slider->setValue(slider->value() - 1); }, [] {}},
+    };
+    int gain = 600;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.hand();
+        const int shown = slider->value();
+        gain += 50;
+        v.DeviceIDs[7].Gain = static_cast<std::int16_t>(gain);
+        window->InitSlider(0);
+        if (std::string(row.what) != "free") {
+            EXPECT_EQ(slider->value(), shown) << "taken from under the operator's hand";
+        }
+        row.letGo();
+        EXPECT_TRUE(test::WaitUntil([&] { return slider->value() == -gain; }));
+        EXPECT_EQ(v.FaderGain[0], gain);
+        SentBytes();
+    }
 }
 
 } // namespace
