@@ -52,6 +52,8 @@ void ProgramSetup(Variables& v, const std::string& appPath) {
     v.OptoStates.Recreate(static_cast<std::size_t>(v.InputCount), 0);
     for (int n = 1; n <= v.InputCount; ++n) {
         v.InputNames[n - 1] = "Inpt" + FormatDigits(n, 4);
+        // Until the switcher describes an input, its IFB button takes nowhere.
+        v.InputChannels[n - 1].IFBOutput = None;
         v.InputChannels[n - 1].OnOpto = None;
         v.InputChannels[n - 1].OffOpto = None;
     }

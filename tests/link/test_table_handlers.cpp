@@ -523,7 +523,7 @@ TEST_F(TableHandlers, ChannelAttributesOutsideTheTableAreAReportedFailure) {
 TEST_F(TableHandlers, InfoReplyPassesOnlySubTypeTen) {
     handlers->ProcessInfoReply(
         Framed("D0 0B 00 01 00 03 00  06 00 00 00 00 00 00 0B 00 00 00 00 00 00"));
-    EXPECT_EQ(v.InputChannels[3].IFBOutput, 0);
+    EXPECT_EQ(v.InputChannels[3].IFBOutput, 16383); // unchanged
     EXPECT_EQ(v.InputChannels[3].OnOpto, 16383);
     EXPECT_TRUE(LogEntries().empty());
     // Too short for its sub-type: the failure goes to the decoder.

@@ -76,6 +76,7 @@ TEST_F(Targets, APressOrRequestGoesOnlyWhereTheSwitcherHasSomething) {
         {"ON without a source", None, {}, click(&FaderStrip::cmdOn), "", false},
         {"OFF without a source", None, {}, click(&FaderStrip::cmdOff), "", false},
         {"IFB without a source", None, {}, holdIFB, "", false},
+        {"IFB on an input the switcher has not described", 5, {}, holdIFB, "", false},
         {"IFB on an input a larger name table added", 280, grownTable, holdIFB, "", false},
         {"ON on an input a larger name table added: no opto", 280, grownTable,
          click(&FaderStrip::cmdOn),
