@@ -125,8 +125,8 @@ bool QtSocket::StartAttempt(const QHostAddress& address) {
         AbandonAttempt();
         return true;
     }
-    attemptDone_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    connect(attemptDone_.get(), &QSocketNotifier::activated, this, [this] { FinishAttempt(); });
+    attemptDone_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    connect(attemptDone_, &QSocketNotifier::activated, this, [this] { FinishAttempt(); });
     return true;
 }
 
@@ -138,7 +138,7 @@ void QtSocket::FinishAttempt() {
         return;
     }
     const int fd = attemptFd_;
-    attemptDone_.reset();
+    DropNotifier();
     attemptFd_ = -1;
     if (!socket_->setSocketDescriptor(fd)) {
         ::close(fd);
@@ -150,8 +150,18 @@ void QtSocket::FinishAttempt() {
         sink_->OnSocketConnect();
 }
 
+// The notifier may be the one whose signal is being handled: it is switched off now and
+// deleted once back in the event loop.
+void QtSocket::DropNotifier() {
+    if (attemptDone_ == nullptr)
+        return;
+    attemptDone_->setEnabled(false);
+    attemptDone_->deleteLater();
+    attemptDone_ = nullptr;
+}
+
 void QtSocket::AbandonAttempt() {
-    attemptDone_.reset();
+    DropNotifier();
     if (attemptFd_ >= 0)
         ::close(attemptFd_);
     attemptFd_ = -1;

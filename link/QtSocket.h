@@ -8,8 +8,6 @@
 #include <QSocketNotifier>
 #include <QTcpSocket>
 
-#include <memory>
-
 namespace orl {
 
 class QtSocket : public QObject, public ISocket {
@@ -46,7 +44,8 @@ private:
     void FinishAttempt();
     void AbandonAttempt();
     int attemptFd_ = -1;
-    std::unique_ptr<QSocketNotifier> attemptDone_;
+    void DropNotifier();
+    QSocketNotifier* attemptDone_ = nullptr; // a child of this socket
     // Drops the current socket without any event and starts a fresh one.
     void Fresh();
     QTcpSocket* socket_ = nullptr;
