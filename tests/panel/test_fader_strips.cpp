@@ -3,6 +3,7 @@
 #include "Frames.h"
 #include "OperatorInput.h"
 #include "PanelTestFixture.h"
+#include "Protocol.h"
 #include "Twips.h"
 
 #include <QLineEdit>
@@ -303,6 +304,27 @@ TEST_F(FaderStrips, TheSwitchersGainWaitsForTheOperatorsHand) {
         EXPECT_EQ(v.FaderGain[0], gain);
         SentBytes();
     }
+}
+
+// Setup raised the count, and reports name strips the window has not made yet (the one
+// just past the last, and further): they are kept in the panel's state and shown once the
+// strips are made, without a failure on the way.
+TEST_F(FaderStrips, ReportsForStripsNotMadeYetAreShownOnceTheyAre) {
+    SetFaderCount(3);
+    ASSERT_EQ(window->StripCount(), 1);
+    v.FaderDeviceID[1] = 6;
+    v.DeviceIDs[6].ChannelStatus = wire::ChannelOnStatus;
+    v.FaderOnState[1] = 1;
+    for (const int strip : {1, 2}) {
+        window->ShowChannelState(strip);
+        window->InitSlider(strip);
+    }
+    EXPECT_EQ(window->StripCount(), 1);
+    window->LoadFaders();
+    ASSERT_EQ(window->StripCount(), 3);
+    EXPECT_EQ(window->Strip(1).cmdOn->BackgroundColour(), OnColour);
+    EXPECT_NE(window->Strip(2).cmdOn->BackgroundColour(), OnColour);
+    EXPECT_EQ(LogText(), "");
 }
 
 } // namespace

@@ -117,6 +117,7 @@ TEST_F(SourceSelection, EnterInTheEditFieldChoosesByNumber) {
         const char* sent;
     } cases[] = {
         {"7", 5, Source5},   // past the end: the last entry
+        {"6", 5, Source5},   // the number of entries: the last one as well
         {"2.5", 2, Source2}, // halves to even
         {"3.5", 4, Source4},  {" 1 ", 1, Source1},
         {"0", 0, SourceNone}, {"99999", 5, Source5}, // too large for any 16-bit number
