@@ -8,9 +8,21 @@
 #include "OrlError.h"
 #include "Values.h"
 
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace orl {
+
+namespace {
+
+// An entry's text put back in the edit field shows from its start, as a long name should.
+void PutInField(QComboBox* combo, const QString& text) {
+    combo->setEditText(text);
+    if (QLineEdit* field = combo->lineEdit())
+        field->setCursorPosition(0);
+}
+
+} // namespace
 
 void frmMain::LoadInputCombo(int index) {
     try {
@@ -99,15 +111,15 @@ void frmMain::cmbSource_KeyPress(int index, int keyAscii) {
     if (entry < 0 || entry >= count) {
         // The current choice is not in the list: only the typed text is undone.
         const QSignalBlocker quiet(combo);
-        combo->setEditText(combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex())
-                                                      : QString());
+        PutInField(combo,
+                   combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex()) : QString());
         return;
     }
     {
         // The choice is sent once, below, however the combo box's signals are wired.
         const QSignalBlocker quiet(combo);
         combo->setCurrentIndex(entry);
-        combo->setEditText(combo->itemText(entry));
+        PutInField(combo, combo->itemText(entry));
     }
     cmbSource_Click(index);
 }
@@ -121,7 +133,7 @@ void frmMain::cmbSource_LostFocus(int index) {
     // With the current choice's text back in the field, the combo box finds nothing new
     // to choose when its edit field finishes.
     const QSignalBlocker quiet(combo);
-    combo->setEditText(chosen);
+    PutInField(combo, chosen);
 }
 
 } // namespace orl

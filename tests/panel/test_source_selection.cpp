@@ -4,7 +4,9 @@
 #include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -168,6 +170,27 @@ TEST_F(SourceSelection, LeavingTheFieldAfterTypingPutsTheChoiceBackAndSendsNothi
         EXPECT_EQ(v.FaderSource[0], 3);
         EXPECT_EQ(Sent(), "");
     }
+}
+
+// A name longer than the selector: the closed field shows its start, the open list the
+// whole name of every entry, wider than the selector.
+TEST_F(SourceSelection, ALongNameShowsItsStartClosedAndWholeInTheOpenList) {
+    SetInputs({"Mic 1", "Studio B Presenter Microphone Left", "Phone"});
+    Show(1);
+    EXPECT_EQ(Combo()->lineEdit()->cursorPosition(), 0) << "the field shows the name's start";
+    Retype(Combo(), QStringLiteral("2")); // typed, then chosen by Enter
+    Key(window.get(), Qt::Key_Return);
+    EXPECT_EQ(Combo()->lineEdit()->cursorPosition(), 0);
+
+    Combo()->showPopup();
+    QWidget* list = Combo()->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    const int whole = list->fontMetrics().horizontalAdvance(Combo()->itemText(2));
+    EXPECT_GT(list->window()->width(), Combo()->width());
+    EXPECT_GE(list->width(), whole) << "the longest name fits the list";
+    const QRect screen = Combo()->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(list->window()->geometry()));
+    Combo()->hidePopup();
 }
 
 TEST_F(SourceSelection, ShowingTheReportedSourceSendsNothing) {
