@@ -2,12 +2,14 @@
 // tally, in exactly the panel's colours, inside a dark frame.
 #include "ColourButton.h"
 #include "Frames.h"
+#include "OperatorInput.h"
 #include "ProcStatus.h"
 #include "TempFolder.h"
 #include "frmMain.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -48,6 +50,73 @@ TEST(ColourButton, ShowsEachTallyInItsExactColourAfterEveryChange) {
         EXPECT_EQ(shown(77, 68), Exact(colour));
         EXPECT_EQ(shown(0, 36), QColor(0x40, 0x40, 0x40)); // the frame
         EXPECT_EQ(shown(40, 72), QColor(0x40, 0x40, 0x40));
+    }
+}
+
+// Whatever ends a press of a held button (IFB, a "follows button" user button) ends it
+// with exactly one release: a menu opened over it and the button let go on the menu, the
+// window hidden or left, the button disabled, the panel closing; never a second release.
+TEST(ColourButton, EveryPressEndsWithExactlyOneRelease) {
+    struct Case {
+        const char* name;
+        std::function<void(QWidget& window, ColourButton& button)> end;
+    };
+    const Case cases[] = {
+        {"released over the button", [](QWidget&, ColourButton& b) { test::ReleaseAt(&b); }},
+        {"released elsewhere in the window",
+         [](QWidget& w, ColourButton&) {
+             QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, QPoint(190, 110));
+         }},
+        {"a second mouse button comes and goes first",
+         [](QWidget& w, ColourButton& b) {
+             const QPoint at = b.geometry().center();
+             QTest::mousePress(w.windowHandle(), Qt::RightButton, {}, at);
+             QTest::mouseRelease(w.windowHandle(), Qt::RightButton, {}, at);
+             EXPECT_TRUE(b.PressHeld()) << "the left button still holds it";
+             test::ReleaseAt(&b);
+         }},
+        {"a menu opens, the button is let go on it",
+         [](QWidget& w, ColourButton& b) {
+             QMenu menu(&w);
+             menu.addAction(QStringLiteral("Setup"));
+             menu.popup(w.mapToGlobal(QPoint(150, 20)));
+             EXPECT_FALSE(b.PressHeld());
+             QTest::mouseRelease(menu.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+             menu.close();
+             test::ReleaseAt(&b);
+         }},
+        {"the window is hidden", [](QWidget& w, ColourButton&) { w.hide(); }},
+        {"the button is disabled",
+         [](QWidget& w, ColourButton& b) {
+             b.setEnabled(false);
+             QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, b.geometry().center());
+         }},
+        {"the panel closes",
+         [](QWidget&, ColourButton& b) {
+             b.EndPress();
+             b.EndPress();
+             test::ReleaseAt(&b);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget window;
+        window.resize(200, 120);
+        auto* button = new ColourButton(QStringLiteral("IFB"), &window);
+        button->setGeometry(10, 10, 49, 41);
+        int downs = 0;
+        int ups = 0;
+        QObject::connect(button, &ColourButton::mouseDown, [&downs] { ++downs; });
+        QObject::connect(button, &ColourButton::mouseUp, [&ups] { ++ups; });
+        ASSERT_TRUE(test::ActivateWindow(button));
+        test::PressAt(button);
+        ASSERT_EQ(downs, 1);
+        EXPECT_TRUE(button->PressHeld());
+        c.end(window, *button);
+        EXPECT_EQ(ups, 1);
+        EXPECT_FALSE(button->PressHeld());
+        EXPECT_FALSE(button->isDown());
+        EXPECT_EQ(downs, 1);
     }
 }
 
