@@ -3,6 +3,7 @@
 
 #include "Configuration.h"
 #include "ErrorLog.h"
+#include "Files.h"
 #include "FolderLock.h"
 #include "TempFolder.h"
 #include "Variables.h"
@@ -13,19 +14,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 using namespace orl;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A panel of `faders` strips whose settings live in `folder`.
 void Configure(Variables& v, const fs::path& folder, int faders) {
@@ -51,7 +45,7 @@ TEST(SharedFolder, PanelsClosingAtOnceLeaveOneOfTheirWholeFiles) {
         Configure(v, apart.Path(), faders[p]);
         ErrorLog log(v);
         ASSERT_TRUE(WriteConfiguration(v, log));
-        whole[p] = Contents(apart.Path() / ConfigurationFileName);
+        whole[p] = test::FileText(apart.Path() / ConfigurationFileName);
     }
     ASSERT_NE(whole[0], whole[1]);
 
@@ -81,12 +75,11 @@ TEST(SharedFolder, PanelsClosingAtOnceLeaveOneOfTheirWholeFiles) {
             ASSERT_EQ(::waitpid(child, &status, 0), child);
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
         }
-        const std::string result = Contents(ini);
+        const std::string result = test::FileText(ini);
         EXPECT_TRUE(result == whole[0] || result == whole[1]) << "round " << round << ":\n"
                                                               << result;
     }
-    EXPECT_FALSE(fs::exists(shared.Path() / "Errorlog.txt"))
-        << Contents(shared.Path() / "Errorlog.txt");
+    EXPECT_FALSE(fs::exists(shared.Path() / "Errorlog.txt")) << test::ErrorLogText(shared.Path());
     for (const auto& entry : fs::directory_iterator(shared.Path()))
         EXPECT_EQ(entry.path().filename(), ConfigurationFileName) << "left behind";
 }
