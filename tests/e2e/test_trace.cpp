@@ -4,6 +4,7 @@
 
 #include "ChildProcess.h"
 #include "Describe.h"
+#include "Files.h"
 #include "Frames.h"
 #include "PanelConfiguration.h"
 #include "SimulatorProcess.h"
@@ -118,8 +119,7 @@ public:
     }
     ~TracedPanel() { test::StopProcess(process_); }
     QString File(const QString& name) const {
-        QFile file(dir_ + "/" + name);
-        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+        return QString::fromStdString(test::FileText((dir_ + "/" + name).toStdString()));
     }
     void Stop() { test::StopProcess(process_); }
 
@@ -153,8 +153,7 @@ TEST(Trace, TraceWritesEveryMessageOfThePanelAndNothingWithoutIt) {
     }
     TracedPanel traced(sim.Port(), {"--trace=" + traceFile});
     const auto trace = [&] {
-        QFile file(traceFile);
-        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+        return QString::fromStdString(test::FileText(traceFile.toStdString()));
     };
     ASSERT_TRUE(test::WaitUntil([&] { return trace().contains(" <- F4  poll answer\n"); }, 20000))
         << trace().toStdString();
