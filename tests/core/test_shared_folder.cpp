@@ -3,6 +3,7 @@
 
 #include "Configuration.h"
 #include "ErrorLog.h"
+#include "Faders.h"
 #include "Files.h"
 #include "FolderLock.h"
 #include "TempFolder.h"
@@ -25,10 +26,7 @@ namespace {
 void Configure(Variables& v, const fs::path& folder, int faders) {
     ProgramSetup(v, folder.string());
     v.IPAddress = "10.0.0." + std::to_string(faders);
-    v.FaderCount = static_cast<std::int16_t>(faders);
-    ResizeFaderArrays(v, static_cast<std::size_t>(faders));
-    for (int i = 0; i < faders; ++i)
-        v.FaderDeviceID[i] = static_cast<std::int16_t>(100 + i);
+    test::Faders(v, faders, 100);
 }
 
 } // namespace
