@@ -4,6 +4,7 @@
 
 #include "PanelTestFixture.h"
 
+#include "Faders.h"
 #include "Frames.h"
 #include "Protocol.h"
 
@@ -23,12 +24,9 @@ protected:
         ASSERT_NO_FATAL_FAILURE(PanelTest::SetUp());
         ASSERT_NO_FATAL_FAILURE(ConnectToServer());
         // Two strips on devices 4 and 5, console 1, IFB source 4; input 3's IFB output 9.
-        v.FaderCount = 2;
+        test::Faders(v, 2, 4);
         v.LoadedFaderCount = 1;
-        ResizeFaderArrays(v, 2);
         window->LoadFaders();
-        v.FaderDeviceID[0] = 4;
-        v.FaderDeviceID[1] = 5;
         v.ConsoleNumber = 1;
         v.IFBSource = 4;
         v.InputChannels[2] = {9, 20, None, false};
