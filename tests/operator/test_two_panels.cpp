@@ -54,8 +54,6 @@ protected:
         mark_ = sim_->Mark();
     }
 
-    static QImage Crop(const QImage& screen, const QRect& area) { return screen.copy(area); }
-
     static inline std::unique_ptr<XServer> x_;
     static inline std::unique_ptr<TracedSimulator> sim_;
     static inline std::unique_ptr<PanelProgram> a_;
@@ -72,7 +70,7 @@ TEST_F(TwoPanels, ADragOnOnePanelIsFollowedOnTheOther) {
     const QImage before = x_->Screenshot();
     const QRect labelA = screenA_->StripControl(0, GainLabel);
     const QRect labelB = screenB_->StripControl(0, GainLabel);
-    ASSERT_EQ(Crop(before, labelA), Crop(before, labelB)) << "the panels disagree at the start";
+    ASSERT_EQ(before.copy(labelA), before.copy(labelB)) << "the panels disagree at the start";
 
     // The thumb stands at 0 dB, 120 of the slider's 920 units from its top.
     const QRect slider = screenA_->StripControl(0, GainSlider);
@@ -89,8 +87,7 @@ TEST_F(TwoPanels, ADragOnOnePanelIsFollowedOnTheOther) {
     const bool followed = WaitUntil(
         [&] {
             now = x_->Screenshot();
-            return Crop(now, labelA) != Crop(before, labelA) &&
-                   Crop(now, labelB) == Crop(now, labelA);
+            return now.copy(labelA) != before.copy(labelA) && now.copy(labelB) == now.copy(labelA);
         },
         10000);
     EXPECT_TRUE(followed) << "B's gain label never read what A's reads; trace:\n"
