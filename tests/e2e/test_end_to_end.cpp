@@ -232,6 +232,35 @@ TEST(EndToEnd, TwoPanelsSeeEachOthersActions) {
     ASSERT_TRUE(a.StartUp());
     ASSERT_TRUE(b.StartUp());
 
+    // A moves strip 1 to -32.4 dB: B's slider and label follow.
+    QElapsedTimer clock;
+    clock.start();
+    a.Strip(0).sliGain->setValue(-700);
+    EXPECT_TRUE(WaitUntil([&] { return b.Strip(0).sliGain->value() == -700; }));
+    std::printf("[ measure  ] B follows A's gain in %lld ms\n",
+                static_cast<long long>(clock.elapsed()));
+    EXPECT_EQ(b.Strip(0).lblGain->text().toStdString(), "  -32.4db");
+    EXPECT_EQ(b.v.FaderGain[0], 700);
+
+    // B's next notch moves from the switcher's gain, and A follows B.
+    QTest::keyClick(b.Strip(0).sliGain, Qt::Key_Down);
+    EXPECT_EQ(b.v.FaderGain[0], 699);
+    EXPECT_TRUE(WaitUntil([&] { return a.Strip(0).sliGain->value() == -699; }));
+    EXPECT_EQ(a.v.FaderGain[0], 699);
+
+    // Strip 2 moves from MIC 2 (off) to MIC 1 (on): both panels show the source and ON.
+    a.Strip(1).cmbSource->setCurrentIndex(1);
+    emit a.Strip(1).cmbSource->activated(1);
+    for (Panel* panel : {&a, &b}) {
+        const FaderStrip& s = panel->Strip(1);
+        EXPECT_TRUE(WaitUntil([&] {
+            return s.cmbSource->currentText().toStdString() == "MIC 1    [0001]" &&
+                   s.cmdOn->BackgroundColour() == OnColour;
+        }));
+        EXPECT_EQ(s.cmdOff->BackgroundColour(), IdleColour);
+        EXPECT_EQ(panel->v.FaderOnState[1], 1);
+    }
+
     QTest::mouseClick(a.Strip(2).cmdOn, Qt::LeftButton);
     EXPECT_TRUE(WaitUntil([&] { return b.Strip(2).cmdOn->BackgroundColour() == OnColour; }));
     EXPECT_EQ(b.Strip(2).cmdOff->BackgroundColour(), IdleColour);
@@ -270,44 +299,6 @@ TEST(EndToEnd, StartsUpFromTheTypeRequestWithoutWaitingForATick) {
                 static_cast<long long>(connected),
                 static_cast<long long>(clock.elapsed() - connected));
     EXPECT_EQ(panel.Strip(0).cmdOn->BackgroundColour(), OnColour);
-}
-
-TEST(EndToEnd, ASecondPanelFollowsGainSourceAndOnOfTheFirst) {
-    SimulatorProcess sim;
-    ASSERT_NE(sim.Port(), 0);
-    Panel a(sim.Port());
-    Panel b(sim.Port());
-    ASSERT_TRUE(a.StartUp());
-    ASSERT_TRUE(b.StartUp());
-
-    // A moves strip 1 to -32.4 dB: B's slider and label follow.
-    QElapsedTimer clock;
-    clock.start();
-    a.Strip(0).sliGain->setValue(-700);
-    EXPECT_TRUE(WaitUntil([&] { return b.Strip(0).sliGain->value() == -700; }));
-    std::printf("[ measure  ] B follows A's gain in %lld ms\n",
-                static_cast<long long>(clock.elapsed()));
-    EXPECT_EQ(b.Strip(0).lblGain->text().toStdString(), "  -32.4db");
-    EXPECT_EQ(b.v.FaderGain[0], 700);
-
-    // B's next notch moves from the switcher's gain, and A follows B.
-    QTest::keyClick(b.Strip(0).sliGain, Qt::Key_Down);
-    EXPECT_EQ(b.v.FaderGain[0], 699);
-    EXPECT_TRUE(WaitUntil([&] { return a.Strip(0).sliGain->value() == -699; }));
-    EXPECT_EQ(a.v.FaderGain[0], 699);
-
-    // Strip 2 moves from MIC 2 (off) to MIC 1 (on): both panels show the source and ON.
-    a.Strip(1).cmbSource->setCurrentIndex(1);
-    emit a.Strip(1).cmbSource->activated(1);
-    for (Panel* panel : {&a, &b}) {
-        const FaderStrip& s = panel->Strip(1);
-        EXPECT_TRUE(WaitUntil([&] {
-            return s.cmbSource->currentText().toStdString() == "MIC 1    [0001]" &&
-                   s.cmdOn->BackgroundColour() == OnColour;
-        }));
-        EXPECT_EQ(s.cmdOff->BackgroundColour(), IdleColour);
-        EXPECT_EQ(panel->v.FaderOnState[1], 1);
-    }
 }
 
 // The next trace line of the simulator that contains `text`, or an empty text.
