@@ -78,14 +78,7 @@ TEST_F(Targets, APressOrRequestGoesOnlyWhereTheSwitcherHasSomething) {
         {"IFB on an input a larger name table added", 280, grownTable, holdIFB, "", false},
         {"ON on an input a larger name table added: no opto", 280, grownTable,
          click(&FaderStrip::cmdOn),
-         BytesToHex(test::Frame(wire::ChannelOnOff)
-                        .Byte(127)
-                        .Byte(0)
-                        .Byte(1)
-                        .Value14(279)
-                        .Value14(0)
-                        .Byte(1)
-                        .Finish()),
+         BytesToHex(test::Framed("D6 7F 00 01 17 02 00 00 01")), // input 280: 279 = 17 02
          true},
         {"IFB on input 3 takes to its output",
          3,
