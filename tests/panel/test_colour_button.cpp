@@ -125,6 +125,8 @@ TEST(ColourButton, EveryPressEndsWithExactlyOneRelease) {
 // (a repaint per report would cost many times more). Processor time of this thread,
 // measured in the same run; scripts/bench has the figure per report.
 TEST(ColourButton, ReportsThatChangeAShownTallyCostAboutAsMuchAsReportsThatDoNot) {
+    if (!test::CostsMeasurable)
+        GTEST_SKIP() << "processor-time ratios are measured in the plain build";
     test::TempFolder dir{"orl-colour"};
     Variables v;
     ProgramSetup(v, dir.MadePath().string());

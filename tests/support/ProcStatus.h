@@ -8,19 +8,24 @@
 
 namespace orl::test {
 
-// Under AddressSanitizer freed memory is held in quarantine, so resident memory says
-// nothing about what a process keeps.
 #if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool ResidentMemoryMeasurable = false;
+inline constexpr bool Sanitized = true;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-inline constexpr bool ResidentMemoryMeasurable = false;
+inline constexpr bool Sanitized = true;
 #else
-inline constexpr bool ResidentMemoryMeasurable = true;
+inline constexpr bool Sanitized = false;
 #endif
 #else
-inline constexpr bool ResidentMemoryMeasurable = true;
+inline constexpr bool Sanitized = false;
 #endif
+
+// Under AddressSanitizer freed memory is held in quarantine, so resident memory says
+// nothing about what a process keeps.
+inline constexpr bool ResidentMemoryMeasurable = !Sanitized;
+// The sanitizers' checks change what each operation costs, so a ratio of processor times
+// says nothing about the program itself: such checks run in the plain build only.
+inline constexpr bool CostsMeasurable = !Sanitized;
 
 // The kilobytes of `field` ("VmRSS", "VmHWM", ...) for `process` ("self" or a process id),
 // or -1 when the file or the field is missing.
