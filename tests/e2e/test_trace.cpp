@@ -1,11 +1,12 @@
 // The wire trace: one table of frames and what they say, read by the panel's describer
-// and by the simulator's trace of what it received; and orl-console --trace writing the
-// panel's messages (and nothing without it).
+// and by the simulator's trace of what it received; orl-console --trace writing the
+// panel's messages (and nothing without it); and the writer's count of dropped lines.
 
 #include "ChildProcess.h"
 #include "Describe.h"
 #include "Files.h"
 #include "Frames.h"
+#include "LineWriter.h"
 #include "PanelConfiguration.h"
 #include "SimulatorProcess.h"
 #include "Switcher.h"
@@ -17,6 +18,10 @@
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sstream>
+#include <unistd.h>
 
 using namespace orl;
 
@@ -168,4 +173,51 @@ TEST(Trace, TraceWritesEveryMessageOfThePanelAndNothingWithoutIt) {
         "\n\\d+\\.\\d{3} -> 81 09 01 0A FF  type reply: panel type 9, value 1\n")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(" -> F5  poll\n"));
+}
+
+// The trace's writer behind a pipe nobody reads: the lines that do not fit are dropped and
+// counted, and once the reader catches up it gets every kept line in order, then the one
+// line that counts the dropped ones exactly, then what is written after.
+TEST(Trace, LinesAPipeCannotTakeAreCountedExactlyOnceTheReaderCatchesUp) {
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+    constexpr int Written = 2000; // 200 kB: three times what the writer keeps waiting
+    std::string received;
+    {
+        LineWriter writer(ends[1]);
+        for (int i = 0; i < Written; ++i)
+            writer.Write("line " + std::to_string(i) + std::string(90, '.'));
+        const auto drain = [&] {
+            char chunk[4096];
+            for (ssize_t n; (n = ::read(ends[0], chunk, sizeof chunk)) > 0;)
+                received.append(chunk, static_cast<std::size_t>(n));
+        };
+        ASSERT_TRUE(test::WaitUntil([&] {
+            drain();
+            return received.find(" trace lines dropped\n") != std::string::npos;
+        }));
+        writer.Write("after");
+        ASSERT_TRUE(test::WaitUntil([&] {
+            drain();
+            return received.ends_with("after\n");
+        }));
+    }
+    ::close(ends[0]);
+    ::close(ends[1]);
+
+    std::istringstream lines(received);
+    std::string line;
+    int kept = 0;
+    while (std::getline(lines, line) && line.starts_with("line ")) {
+        ASSERT_EQ(line.substr(0, line.find('.')), "line " + std::to_string(kept));
+        ++kept;
+    }
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, Written);
+    EXPECT_EQ(line, std::to_string(Written - kept) + " trace lines dropped");
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "after");
+    EXPECT_FALSE(std::getline(lines, line));
 }
