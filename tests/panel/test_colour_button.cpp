@@ -86,6 +86,12 @@ TEST(ColourButton, EveryPressEndsWithExactlyOneRelease) {
              test::ReleaseAt(&b);
          }},
         {"the window is hidden", [](QWidget& w, ColourButton&) { w.hide(); }},
+        {"another window takes the focus",
+         [](QWidget&, ColourButton&) {
+             QWidget other;
+             other.resize(50, 50);
+             EXPECT_TRUE(test::ActivateWindow(&other));
+         }},
         {"the button is disabled",
          [](QWidget& w, ColourButton& b) {
              b.setEnabled(false);

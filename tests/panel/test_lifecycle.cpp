@@ -2,6 +2,7 @@
 // the setup menu, exit and unload, and failures that must not end the program.
 #include "Configuration.h"
 #include "Files.h"
+#include "Frames.h"
 #include "LoopbackServer.h"
 #include "TempFolder.h"
 #include "Twips.h"
@@ -134,6 +135,10 @@ TEST_F(Lifecycle, FirstStartWarnsThenOpensSetupAndBringsStripsInLine) {
         EXPECT_EQ(window->StripCount(), countAfterSetup);
         EXPECT_EQ(v.LoadedFaderCount, countAfterSetup);
         EXPECT_FALSE(window->PollTimer().isActive());
+        // Setup left without OK: the panel is still unconfigured and closes without a file,
+        // so that its next start asks for the server module again.
+        window->close();
+        EXPECT_FALSE(QFile::exists(Path("orlntpnl.ini")));
     }
     EXPECT_EQ(server.ConnectionCount(), 0);
 }
@@ -183,6 +188,11 @@ TEST_F(Lifecycle, ExitWritesTheConfigurationAndUnloadRunsOnce) {
     auto* other = new QWidget(window.get(), Qt::Window);
     other->show();
 
+    // IFB held on strip 1 (input 1, IFB output 9) as the panel closes.
+    v.FaderSource[0] = 1;
+    v.IFBSource = 4;
+    v.InputChannels[0] = {9, 20, None, false};
+    QTest::mousePress(window->Strip(0).cmdBtn4, Qt::LeftButton);
     v.ConsoleNumber = 7;
     Menu("mnuExit")->trigger();
     EXPECT_FALSE(window->isVisible());
@@ -194,6 +204,11 @@ TEST_F(Lifecycle, ExitWritesTheConfigurationAndUnloadRunsOnce) {
     EXPECT_NE(written.find("Fader Count=3\r\nDevice ID 1=5\r\n"), std::string::npos);
     EXPECT_TRUE(WaitUntil(
         [&] { return server.Connection()->state() == QAbstractSocket::UnconnectedState; }));
+    // The take (IFB source 4 to output 9) went out, and its release was the last thing
+    // before the link closed.
+    const std::string received = BytesToHex(server.Received());
+    EXPECT_NE(received.find(BytesToHex(test::Framed("FE 25 00 03 00 09 00"))), std::string::npos);
+    EXPECT_TRUE(received.ends_with(BytesToHex(test::Framed("FE 21 00 03 00 09 00")))) << received;
 
     // A second close finds the window unloaded and writes nothing more.
     ASSERT_TRUE(QFile::remove(Path("orlntpnl.ini")));
