@@ -38,13 +38,19 @@ void LinkTrace::Dropped(const std::uint8_t* bytes, std::size_t stray, std::size_
          why);
 }
 
+void LinkTrace::Event(const std::string& text) {
+    Line("--", text, {});
+}
+
 void LinkTrace::Line(const char* direction, const std::string& hex,
                      const std::string& meaning) noexcept {
     try {
         const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%.3f ", seconds);
-        const std::string line = stamp + std::string(direction) + " " + hex + "  " + meaning;
+        std::string line = stamp + std::string(direction) + " " + hex;
+        if (!meaning.empty())
+            line += "  " + meaning;
         if (writer_)
             writer_->Write(line);
         if (orlLink().isDebugEnabled())

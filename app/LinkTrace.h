@@ -28,6 +28,8 @@ public:
     void Sent(const Bytes& message) override;
     void Received(const std::uint8_t* message, std::size_t length) override;
     void Dropped(const std::uint8_t* bytes, std::size_t stray, std::size_t brokenOff) override;
+    // "12.345 -- connected": a connection event between the messages.
+    void Event(const std::string& text) override;
 
 private:
     void Line(const char* direction, const std::string& hex, const std::string& meaning) noexcept;

@@ -4,6 +4,7 @@
 #include "Values.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -301,9 +302,46 @@ std::string ComposeConfiguration(const Variables& v) {
     return out;
 }
 
+// The process number of "orlntpnl.ini.tmp.<process>.<n>", or 0 for any other name.
+long TemporaryFileProcess(const std::string& name) {
+    const std::string prefix = std::string(ConfigurationTemporaryFileName) + ".";
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::string rest = name.substr(prefix.size());
+    const std::size_t dot = rest.find('.');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() <= 9 &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dot == std::string::npos || !digits(std::string_view(rest).substr(0, dot)) ||
+        !digits(std::string_view(rest).substr(dot + 1)))
+        return 0;
+    return std::stol(rest.substr(0, dot));
+}
+
 } // namespace
 
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const long process = TemporaryFileProcess(it->path().filename().string());
+        if (process <= 0 || process == ::getpid())
+            continue;
+        // Only a save that cannot finish any more: its process is gone, and the file is
+        // older than any save takes (a panel on another computer sharing the folder may
+        // run under the same number).
+        const bool gone = ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+        std::error_code timeError;
+        const auto written = it->last_write_time(timeError);
+        if (gone && !timeError && now - written > StaleTemporaryAge && it->is_regular_file(ec))
+            fs::remove(it->path(), ec);
+        ec.clear();
+    }
+}
+
 bool ReadConfiguration(Variables& v) {
+    RemoveStaleTemporaryFiles(v.AppPath);
     const std::string path = v.AppPath + ConfigurationFileName;
     std::error_code ec;
     if (!fs::exists(path, ec))

@@ -5,6 +5,9 @@
 #include "ErrorLog.h"
 #include "Variables.h"
 
+#include <chrono>
+#include <string>
+
 namespace orl {
 
 constexpr const char* ConfigurationFileName = "orlntpnl.ini";
@@ -13,6 +16,12 @@ constexpr const char* ConfigurationFileName = "orlntpnl.ini";
 constexpr const char* ConfigurationTemporaryFileName = "orlntpnl.ini.tmp";
 // A file that failed to load is kept under this name by the first save that replaces it.
 constexpr const char* ConfigurationBackupFileName = "orlntpnl.ini.bak";
+
+// A temporary file of a save whose process no longer runs, older than this, is left
+// over from a killed panel.
+constexpr std::chrono::seconds StaleTemporaryAge{60};
+// Removes such files from `folder`; ReadConfiguration does it first, once at start.
+void RemoveStaleTemporaryFiles(const std::string& folder);
 
 // Reads AppPath + "orlntpnl.ini" into the panel state and marks the faders' devices
 // (InitDeviceIDs), and marks the panel configured. False when the file does not exist (nothing

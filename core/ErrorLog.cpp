@@ -68,6 +68,23 @@ std::string ErrorLog::SetAsideName(const std::tm& when) {
            FormatDigits(when.tm_min, 2) + ".txt";
 }
 
+std::string ErrorLog::SetAsideName(const std::tm& when, int number) {
+    std::string name = SetAsideName(when);
+    if (number > 1)
+        name.insert(name.size() - 4, " (" + std::to_string(number) + ")");
+    return name;
+}
+
+std::string ErrorLog::FreeSetAsideName(const std::tm& when) const {
+    // A second set-aside in the same minute must not replace the first.
+    std::error_code ec;
+    for (int number = 1;; ++number) {
+        std::string path = state_.AppPath + SetAsideName(when, number);
+        if (!fs::exists(fs::symlink_status(path, ec)))
+            return path;
+    }
+}
+
 std::string ErrorLog::LogPath() const {
     return state_.AppPath + "Errorlog.txt";
 }
@@ -117,7 +134,7 @@ void ErrorLog::WriteLine(const std::string& line) {
         fs::file_size(path, ec) >= static_cast<std::uintmax_t>(SetAsideSize) && !ec) {
         // Renaming needs no space, so a full disk cannot leave a half copy behind; a log
         // that cannot be set aside takes the entry as it is.
-        fs::rename(path, state_.AppPath + SetAsideName(clock_()), ec);
+        fs::rename(path, FreeSetAsideName(clock_()), ec);
         if (!ec)
             removed = RemoveOldSetAsides();
     }
@@ -143,17 +160,30 @@ void ErrorLog::WriteLine(const std::string& line) {
 
 namespace {
 
-// "Errorlog MMDDYY HHMM.txt" and nothing else of the folder.
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "Errorlog MMDDYY HHMM.txt" or "Errorlog MMDDYY HHMM (N).txt", and nothing else of the
+// folder.
 bool IsSetAsideName(const std::string& name) {
-    constexpr std::string_view Pattern = "Errorlog 000000 0000.txt";
-    if (name.size() != Pattern.size())
+    constexpr std::string_view Pattern = "Errorlog 000000 0000";
+    constexpr std::string_view Extension = ".txt";
+    if (name.size() < Pattern.size() + Extension.size() ||
+        name.compare(name.size() - Extension.size(), Extension.size(), Extension) != 0)
         return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
+    for (std::size_t i = 0; i < Pattern.size(); ++i) {
         const bool digit = name[i] >= '0' && name[i] <= '9';
         if (Pattern[i] == '0' ? !digit : name[i] != Pattern[i])
             return false;
     }
-    return true;
+    const std::string_view rest = std::string_view(name).substr(
+        Pattern.size(), name.size() - Pattern.size() - Extension.size());
+    if (rest.empty())
+        return true;
+    return rest.size() > 3 && rest.substr(0, 2) == " (" && rest.back() == ')' &&
+           AllDigits(rest.substr(2, rest.size() - 3));
 }
 
 } // namespace

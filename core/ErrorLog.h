@@ -2,9 +2,10 @@
 // The error log "Errorlog.txt" in the program's folder. The operator never sees a
 // run-time failure: every procedure of weight catches its own and hands a fixed message
 // and title here. The log is set aside under "Errorlog MMDDYY HHMM.txt" once it
-// reaches 1,024,000 bytes; of the set-aside logs the newest are kept, at most
-// MaxSetAsides of them and MaxSetAsideBytes together, so a chatty switcher cannot fill
-// the disk. When older ones are removed, the new log's first entry says how many.
+// reaches 1,024,000 bytes (" (2)", " (3)" ... before ".txt" when that name is taken); of the
+// set-aside logs the newest are kept, at most MaxSetAsides of them and MaxSetAsideBytes together,
+// so a chatty switcher cannot fill the disk. When older ones are removed, the new log's first entry
+// says how many.
 
 #include <cstddef>
 #include <cstdint>
@@ -43,12 +44,16 @@ public:
     static std::string DateTimeText(const std::tm& when);
     // "Errorlog 120726 1605.txt"
     static std::string SetAsideName(const std::tm& when);
+    // "Errorlog 120726 1605 (2).txt" for the number 2; the plain name for 1.
+    static std::string SetAsideName(const std::tm& when, int number);
 
 private:
     void WriteLine(const std::string& line);
     // Removes the oldest set-aside logs beyond the bound; how many it removed.
     std::size_t RemoveOldSetAsides() const;
     std::string Entry(std::string_view message, std::string_view title) const;
+    // The folder's path for the set-aside log: the first of its names not taken.
+    std::string FreeSetAsideName(const std::tm& when) const;
     const Variables& state_;
     Clock clock_;
     bool writing_ = false;

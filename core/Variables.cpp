@@ -12,6 +12,8 @@ void RecreateFaderArrays(Variables& v, std::size_t count) {
     v.FaderOnProgram.Recreate(count, false);
     v.FaderOnOffline.Recreate(count, false);
     v.FaderOnCue.Recreate(count, false);
+    v.FaderOnStateBeforePress.Recreate(count, NoPressPending);
+    v.FaderIFBHeld.Recreate(count, None);
 }
 
 void ResizeFaderArrays(Variables& v, std::size_t count) {
@@ -22,6 +24,8 @@ void ResizeFaderArrays(Variables& v, std::size_t count) {
     v.FaderOnProgram.Resize(count, false);
     v.FaderOnOffline.Resize(count, false);
     v.FaderOnCue.Resize(count, false);
+    v.FaderOnStateBeforePress.Resize(count, NoPressPending);
+    v.FaderIFBHeld.Resize(count, None);
 }
 
 void ProgramSetup(Variables& v, const std::string& appPath) {
@@ -77,6 +81,36 @@ void InitDeviceIDs(Variables& v) {
             return;
         v.DeviceIDs[id].RequestPending = true;
     }
+}
+
+void NoteOnOffPress(Variables& v, long long strip) {
+    if (v.FaderOnStateBeforePress[strip] == NoPressPending)
+        v.FaderOnStateBeforePress[strip] = v.FaderOnState[strip];
+}
+
+void ConfirmOnOffPress(Variables& v, long long strip) {
+    if (v.FaderOnStateBeforePress.Contains(strip))
+        v.FaderOnStateBeforePress[strip] = NoPressPending;
+}
+
+void ConfirmOnOffPresses(Variables& v) {
+    for (long long i = 0; v.FaderOnStateBeforePress.Contains(i); ++i)
+        v.FaderOnStateBeforePress[i] = NoPressPending;
+}
+
+std::vector<int> RevertUnconfirmedOnOffPresses(Variables& v) {
+    std::vector<int> reverted;
+    for (long long i = 0; i < v.FaderCount && v.FaderOnStateBeforePress.Contains(i); ++i) {
+        const std::int16_t before = v.FaderOnStateBeforePress[i];
+        if (before == NoPressPending)
+            continue;
+        v.FaderOnStateBeforePress[i] = NoPressPending;
+        v.FaderOnState[i] = before;
+        if (v.DeviceIDs.Contains(v.FaderDeviceID[i]))
+            v.DeviceIDs[v.FaderDeviceID[i]].ChannelStatus = before == 1 ? wire::ChannelOnStatus : 0;
+        reverted.push_back(static_cast<int>(i));
+    }
+    return reverted;
 }
 
 } // namespace orl

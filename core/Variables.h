@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orl {
 
@@ -55,6 +56,11 @@ struct UserButtonRecord {
     std::int16_t Channel2 = None;
     std::int16_t RelayState = 0;
     std::int16_t OptoState = 0;
+    // What the press of a "follows button" type sent, so that its release lets go of
+    // the same relay or opto whatever changed meanwhile; HeldRelease 0: nothing held.
+    std::int16_t HeldValue = 0;
+    std::int16_t HeldChannel = 0;
+    std::int16_t HeldRelease = 0;
 };
 
 struct DeviceIDRecord {
@@ -116,6 +122,11 @@ struct Variables {
     Table<bool> FaderOnProgram;
     Table<bool> FaderOnOffline;
     Table<bool> FaderOnCue;
+    // ON or OFF pressed since the last poll answer and not yet reported back: the state
+    // the strip showed before the press (the switcher's last word), or NoPressPending.
+    Table<std::int16_t> FaderOnStateBeforePress;
+    // The IFB output a held IFB press took, or None while no take is held.
+    Table<std::int16_t> FaderIFBHeld;
 
     // Tables received from the switcher
     std::int16_t InputCount = 256;
@@ -144,6 +155,7 @@ struct Variables {
     bool SocketConnected = false;
     bool SwitcherOnline = false;
     std::int16_t PollsWithoutReply = 0;
+    std::int16_t PollsUnanswered = 0; // polls sent since the last poll answer (0xF4)
     std::int32_t PendingRequestMask1 = 0;
     std::int32_t PendingRequestMask2 = 0;
     std::int16_t RequestRepeatCountdown = 0;
@@ -189,5 +201,19 @@ void ResizeFaderArrays(Variables& v, std::size_t count);
 // Marks the device of every fader as awaiting data; stops silently at the first
 // fader whose device ID lies outside 0 .. 8192.
 void InitDeviceIDs(Variables& v);
+
+constexpr std::int16_t NoPressPending = -1;
+// An ON/OFF press on `strip` is about to change FaderOnState: the state shown before it
+// is kept (the first of several presses keeps the switcher's) until the press is
+// confirmed by a channel report or a poll answer.
+void NoteOnOffPress(Variables& v, long long strip);
+// The switcher has spoken for the strip's channel (a channel report, its device's data).
+void ConfirmOnOffPress(Variables& v, long long strip);
+// A poll answer came after the presses: the switcher has taken them.
+void ConfirmOnOffPresses(Variables& v);
+// The switcher fell silent or the link went down: every unconfirmed press goes back to
+// the state the switcher last reported (FaderOnState and its device's ChannelStatus).
+// The strips changed, for the window to show.
+std::vector<int> RevertUnconfirmedOnOffPresses(Variables& v);
 
 } // namespace orl

@@ -80,7 +80,7 @@ void TCPComm::DecodeBuffer() {
             return;
         case wire::PollAnswer:
             TrimBuffer(buffer, 1);
-            Heard();
+            PollAnswered();
             if (!v_.SwitcherOnline)
                 ShowConnection(true);
             return;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace orl {
 
@@ -21,6 +22,10 @@ public:
     // then `brokenOff` bytes of frames that a command byte broke off (or that never
     // ended). `bytes` holds the whole `stray + brokenOff`, or is null when they are gone.
     virtual void Dropped(const std::uint8_t* bytes, std::size_t stray, std::size_t brokenOff) = 0;
+    // What happened to the connection: "connecting to 127.0.0.1:1250", "connected",
+    // "closed: the server closed the connection", "switcher silent: 3 polls unanswered",
+    // "switcher answering again".
+    virtual void Event(const std::string& text) = 0;
 };
 
 } // namespace orl

@@ -10,6 +10,9 @@
 #include "IPanelWindow.h"
 #include "Variables.h"
 
+#include <chrono>
+#include <functional>
+
 namespace orl {
 
 class IncomingHandlers {
@@ -33,7 +36,20 @@ public:
     // The last switcher type accepted from an 0xE5 frame; -1 before any.
     int SwitcherTypeValue() const { return switcherType_; }
 
+    // Device data the panel did not ask for (every panel hears of every gain move) is not
+    // logged message by message: at most one line "N device data messages received"
+    // every SummaryInterval, counting them.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    static constexpr std::chrono::seconds SummaryInterval{60};
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
+
 private:
+    void NoteUnrequestedDeviceData();
+    Clock clock_ = [] { return std::chrono::steady_clock::now(); };
+    long long unrequestedDeviceData_ = 0;
+    std::chrono::steady_clock::time_point lastSummary_;
+    bool summarised_ = false;
+
     Variables& v_;
     ErrorLog& log_;
     IPanelWindow& window_;

@@ -99,7 +99,7 @@ void TCPComm::AdvanceStartupSequence() {
         const std::int16_t before = v_.StartupStep;
         RunStartupSequence();
         if (v_.StartupStep >= StartupComplete) {
-            window_.SetCaption(CaptionConnected);
+            ShowCaption();
             return;
         }
         if (v_.StartupStep == before)

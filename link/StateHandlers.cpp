@@ -69,6 +69,7 @@ void IncomingHandlers::ReceiveChannelOnOff(const Bytes& message) {
                 case StateOff:
                 case StateOn:
                     v_.FaderOnState[i] = state == StateOn ? 1 : 0;
+                    ConfirmOnOffPress(v_, i);
                     // A strip on a device ID the switcher does not have still shows it.
                     if (v_.DeviceIDs.Contains(v_.FaderDeviceID[i]))
                         v_.DeviceIDs[v_.FaderDeviceID[i]].ChannelStatus =

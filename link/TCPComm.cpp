@@ -10,6 +10,7 @@
 #include "Values.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace orl {
@@ -21,6 +22,7 @@ TCPComm::TCPComm(Variables& v, ErrorLog& log, ISocket& socket, IPanelWindow& win
 
 void TCPComm::ConnectToServer() {
     try {
+        TraceEvent("connecting to " + v_.IPAddress + ":" + std::to_string(v_.IPPort));
         socket_.SetRemoteHost(v_.IPAddress);
         socket_.SetRemotePort(v_.IPPort);
         if (socket_.Connect() != 0) {
@@ -34,7 +36,13 @@ void TCPComm::ConnectToServer() {
 }
 
 void TCPComm::DisconnectFromServer() {
+    Disconnect("by the panel");
+}
+
+void TCPComm::Disconnect(const char* reason) {
     try {
+        if (v_.SocketConnected)
+            TraceEvent(std::string("closed: ") + reason);
         socket_.Close();
         socket_.Reset();
         v_.SocketConnected = false;
@@ -72,7 +80,7 @@ void TCPComm::SendToSwitcher(const Bytes& message) {
         // the window thread.
         for (int attempt = 0; attempt < MaxPartialWrites; ++attempt) {
             if (!socket_.Connected()) {
-                DisconnectFromServer();
+                Disconnect("the socket is no longer connected");
                 return;
             }
             if (trace_ != nullptr && attempt == 0)
@@ -114,23 +122,24 @@ void TCPComm::PollTick() {
             ConnectToServer();
             return;
         }
-        // Three polls went out a second or more ago and none was answered.
-        if (v_.PollsWithoutReply >= SilentAfterPolls && !silent_) {
+        // Three polls went out a second or more ago and none was answered. Only a poll
+        // answer counts: a panel buried under old reports is behind, not live.
+        if (v_.PollsUnanswered >= SilentAfterPolls && !silent_) {
             silent_ = true;
+            TraceEvent("switcher silent: " + std::to_string(v_.PollsUnanswered) +
+                       " polls unanswered");
             ShowLinkState();
         }
-        if (v_.StartupStep < StartupComplete) {
-            window_.SetCaption(CaptionWaiting);
+        ShowCaption();
+        if (v_.StartupStep < StartupComplete)
             RunStartupSequence();
-        } else {
-            window_.SetCaption(CaptionConnected);
+        else
             AdvanceStartupSequence(); // a device fetch after Setup whose answer was late
-        }
         if (v_.InchanRequestPending)
             RequestInchan(false);
         if (v_.PollsWithoutReply > PollTimeout) {
             v_.PollsWithoutReply = 0;
-            DisconnectFromServer();
+            Disconnect("201 polls without any message");
             return;
         }
         if (v_.RequestRepeatCountdown <= 0) {
@@ -140,6 +149,8 @@ void TCPComm::PollTick() {
             v_.RequestRepeatCountdown = ToInteger(v_.RequestRepeatCountdown - 1LL);
         }
         v_.PollsWithoutReply = ToInteger(v_.PollsWithoutReply + 1LL);
+        if (v_.PollsUnanswered < PollTimeout)
+            v_.PollsUnanswered = ToInteger(v_.PollsUnanswered + 1LL);
         SendToSwitcher(Bytes{wire::Poll});
     } catch (...) {
         log_.ReportError("Error Sending Poll Timer", "Timer Error");
@@ -150,6 +161,8 @@ void TCPComm::OnSocketConnect() {
     try {
         v_.SocketConnected = true;
         v_.PollsWithoutReply = 0;
+        v_.PollsUnanswered = 0;
+        TraceEvent("connected");
         // Bytes left over from the last connection mean nothing on this one; a fresh
         // buffer also hands back whatever storage a flood or a huge frame made it take.
         v_.ReceiveBuffer = ReceiveBuffer{};
@@ -176,15 +189,41 @@ void TCPComm::ShowLinkState() {
     if (state == shownLink_)
         return;
     shownLink_ = state;
+    // A press the switcher has not taken must not stay lit as if it had.
+    if (state != LinkState::Live)
+        for (const int strip : RevertUnconfirmedOnOffPresses(v_))
+            window_.ShowChannelState(strip);
     window_.ShowLinkState(state);
+}
+
+void TCPComm::ShowCaption() {
+    if (!v_.SocketConnected)
+        return; // the disconnect set its own
+    if (silent_)
+        window_.SetCaption(CaptionNotAnswering);
+    else
+        window_.SetCaption(v_.StartupStep < StartupComplete ? CaptionWaiting : CaptionConnected);
 }
 
 void TCPComm::Heard() {
     v_.PollsWithoutReply = 0;
+}
+
+void TCPComm::PollAnswered() {
+    v_.PollsWithoutReply = 0;
+    v_.PollsUnanswered = 0;
+    ConfirmOnOffPresses(v_);
     if (silent_) {
         silent_ = false;
+        TraceEvent("switcher answering again");
         ShowLinkState();
+        ShowCaption();
     }
+}
+
+void TCPComm::TraceEvent(const std::string& text) const {
+    if (trace_ != nullptr)
+        trace_->Event(text);
 }
 
 bool TCPComm::ReadingWanted() const {
@@ -234,7 +273,7 @@ void TCPComm::ReadSocket(long bytesWaiting) {
 
 void TCPComm::OnSocketClose() {
     try {
-        DisconnectFromServer();
+        Disconnect("the server closed the connection");
     } catch (...) {
         log_.ReportError("Error Disconnecting from Server", "Socket Error");
     }

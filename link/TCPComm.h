@@ -20,6 +20,7 @@ namespace orl {
 constexpr const char* CaptionDisconnected = "ORL Console - Disconnected";
 constexpr const char* CaptionWaiting = "ORL Console - Waiting";
 constexpr const char* CaptionConnected = "ORL Console - Connected";
+constexpr const char* CaptionNotAnswering = "ORL Console - Not Answering";
 
 // The crosspoint change record the bus buttons fill, fields in their declared order.
 struct CrosspointChange {
@@ -63,7 +64,8 @@ public:
     void OnSocketConnect() override;
     void OnSocketReceive(long bytesWaiting) override;
     void OnSocketClose() override;
-    // Down, Silent (a tick found 3 polls unanswered; the next message ends it) or Live.
+    // Down, Silent (a tick found the last 3 polls unanswered, whatever else arrived; the
+    // next poll answer ends it) or Live.
     LinkState CurrentLinkState() const;
     // An operator's press goes out only while the link is live: a press the switcher
     // cannot take now must not reach it minutes later, nor light anything.
@@ -116,8 +118,14 @@ private:
     bool ReadingWanted() const;
     bool readPaused_ = false; // stopped at the high-water mark with bytes maybe waiting
 
-    // A message came from the server: a silent switcher is live again.
+    // A message came from the server: the link is not dead (201 polls without one are).
     void Heard();
+    // The switcher answered a poll (0xF4): it is live, and the presses before are taken.
+    void PollAnswered();
+    // The link state and its title after a change of silence.
+    void ShowCaption();
+    void Disconnect(const char* reason);
+    void TraceEvent(const std::string& text) const;
     // Tells the window when the link state changed since it last showed it.
     void ShowLinkState();
     bool silent_ = false;

@@ -301,6 +301,8 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
         if (!ChecksumMatches(message))
             return;
         const int mode = ByteAt(message, d9::Mode);
+        // Only the answer to the panel's own request is logged line by line.
+        const bool requested = (v_.PendingRequestMask2 & wire::RequestDeviceData) != 0;
         std::int32_t count = 0;
         std::int32_t first = 0;
         FrameReader frame(message);
@@ -323,6 +325,8 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
             if (count == 1) {
                 for (long long j = 0; j < v_.FaderCount; ++j)
                     if (v_.FaderDeviceID[j] == deviceID) {
+                        // The switcher's word on the channel replaces a press's.
+                        ConfirmOnOffPress(v_, j);
                         window_.UpdateActiveSource(static_cast<int>(j));
                         window_.InitSlider(static_cast<int>(j));
                     }
@@ -331,9 +335,12 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
 
         if (!frame.ConsumedAllButChecksum())
             return;
-        log_.WriteErrorLog("Received " + std::to_string(count) + " Device IDs Starting with " +
-                               std::to_string(first),
-                           "Switcher Message");
+        if (requested)
+            log_.WriteErrorLog("Received " + std::to_string(count) + " Device IDs Starting with " +
+                                   std::to_string(first),
+                               "Switcher Message");
+        else
+            NoteUnrequestedDeviceData();
         v_.RequestRepeatCountdown = TCPComm::RequestRepeatReload;
         if (first + count >= MaxDeviceID)
             ClearBits(v_.PendingRequestMask2, wire::RequestDeviceData);
@@ -348,6 +355,18 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
         v_.UpdatingControls = false;
         log_.WriteErrorLog("Error Receiving Device ID Info", "Switcher Message Error");
     }
+}
+
+void IncomingHandlers::NoteUnrequestedDeviceData() {
+    ++unrequestedDeviceData_;
+    const auto now = clock_();
+    if (summarised_ && now - lastSummary_ < SummaryInterval)
+        return;
+    log_.WriteErrorLog(std::to_string(unrequestedDeviceData_) + " device data messages received",
+                       "Switcher Message");
+    unrequestedDeviceData_ = 0;
+    lastSummary_ = now;
+    summarised_ = true;
 }
 
 // D0 information reply: positions 1-2 hold a 14-bit sub-type; only 10 is handled.

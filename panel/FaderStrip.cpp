@@ -91,7 +91,9 @@ FaderStrip::FaderStrip(QWidget* panel) {
 
     holdTimer_.setSingleShot(true);
     QObject::connect(&holdTimer_, &QTimer::timeout, frSlider, [this] { ReleaseHeldGain(); });
-    QObject::connect(sliGain, &QSlider::sliderReleased, frSlider, [this] { ReleaseHeldGain(); });
+    // Let go, the thumb stays where the operator left it until GainHoldMs after the last
+    // move: the switcher's answer to that move is then in.
+    QObject::connect(sliGain, &QSlider::sliderReleased, frSlider, [this] { StartHoldTimer(); });
 
     frSlider->show();
     for (QWidget* w :
@@ -199,10 +201,15 @@ bool FaderStrip::GainHeld() const {
 
 void FaderStrip::HoldSwitcherGain(int gainPosition) {
     heldGain_ = gainPosition; // the latest report is the switcher's gain
-    if (!sliGain->isSliderDown() && !holdTimer_.isActive()) {
-        const qint64 left = lastMove_.isValid() ? GainHoldMs - lastMove_.elapsed() : 0;
-        holdTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, GainHoldMs)));
-    }
+    if (!sliGain->isSliderDown() && !holdTimer_.isActive())
+        StartHoldTimer();
+}
+
+void FaderStrip::StartHoldTimer() {
+    if (!heldGain_)
+        return;
+    const qint64 left = lastMove_.isValid() ? GainHoldMs - lastMove_.elapsed() : 0;
+    holdTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, GainHoldMs)));
 }
 
 void FaderStrip::ReleaseHeldGain() {

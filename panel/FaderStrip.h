@@ -76,7 +76,8 @@ public:
     ColourButton* cmdOff = nullptr;
 
 private:
-    void ReleaseHeldGain(); // on release, and when the hold time after a move is over
+    void ReleaseHeldGain(); // when the hold time after the last move is over
+    void StartHoldTimer();  // for what is left of the hold time
     QElapsedTimer lastMove_;
     std::optional<int> heldGain_;
     QTimer holdTimer_;

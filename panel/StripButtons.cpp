@@ -64,6 +64,8 @@ void frmMain::SwitchChannel(int index, bool on) {
     if (source < 1 || source == None)
         return; // no source: there is no channel to switch and no opto to drive
     link_.SendChannelOnOff(source, on ? 1 : 0, ChannelFlags, v_.ConsoleNumber);
+    // Until the switcher confirms it, the press can go back (the switcher falls silent).
+    NoteOnOffPress(v_, index);
     v_.FaderOnState[index] = on ? 1 : 0;
     if (const InputChannelRecord* rec = InputChannelOf(v_, source)) {
         const std::int16_t onOpto = rec->OnOpto;
@@ -122,23 +124,27 @@ void frmMain::cmdBtn3_Click(int index) {
 }
 
 // IFB: 37 while held, 33 on release, to the IFB output of the strip's source; a strip
-// without a known output takes nothing and does not light.
+// without a known output takes nothing and does not light. The release lets go of the
+// output the press took, even when the strip's source changed while it was held; a
+// press that took nothing lets go of nothing.
 void frmMain::cmdBtn4_MouseDown(int index) {
-    if (!link_.Live())
+    if (!link_.Live() || v_.FaderIFBHeld[index] != None)
         return;
     const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
     if (rec == nullptr || rec->IFBOutput == None)
         return;
     link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
                          wire::IFBPress);
+    v_.FaderIFBHeld[index] = rec->IFBOutput;
     Strip(index).ShowIFBHeld(true);
 }
 
 void frmMain::cmdBtn4_MouseUp(int index) {
-    const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
-    if (rec == nullptr || rec->IFBOutput == None)
+    const std::int16_t taken = v_.FaderIFBHeld[index];
+    if (taken == None)
         return;
-    link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), rec->IFBOutput,
+    v_.FaderIFBHeld[index] = None;
+    link_.SendSimpleTake(ToInteger(static_cast<long long>(v_.IFBSource) - 1), taken,
                          wire::IFBRelease);
     Strip(index).ShowIFBHeld(false);
 }

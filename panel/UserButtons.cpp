@@ -102,23 +102,38 @@ void frmMain::cmdUserButton_Click(int index) {
     }
 }
 
+// A "follows button" type drives its relay or opto while held. The release lets go of
+// what the press drove, whatever was configured meanwhile; a press that sent nothing
+// (no link, another type) lets go of nothing.
 void frmMain::cmdUserButton_MouseDown(int index) {
     if (!link_.Live())
         return;
     try {
-        const UserButtonRecord& b = ButtonRecord(v_, index);
+        UserButtonRecord& b = ButtonRecord(v_, index);
+        if (b.HeldRelease != 0)
+            return;
+        std::int16_t value = 0;
+        std::int16_t channel = 0;
+        wire::OptoChange press = wire::OptoChange::RelayOn;
+        wire::OptoChange release = wire::OptoChange::RelayOff;
         switch (static_cast<UserButtonType>(b.ButtonType)) {
         case UserButtonType::RelayFollows:
         case UserButtonType::RelayFollowsOptoTally:
-            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayOn);
+            value = WireChannel(b.Channel1);
             break;
         case UserButtonType::OptoFollows:
         case UserButtonType::OptoFollowsOptoTally:
-            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoChange::OptoOn);
+            channel = WireChannel(b.Channel1);
+            press = wire::OptoChange::OptoOn;
+            release = wire::OptoChange::OptoOff;
             break;
         default:
-            break;
+            return;
         }
+        link_.SendOptoChange(value, channel, press);
+        b.HeldValue = value;
+        b.HeldChannel = channel;
+        b.HeldRelease = static_cast<std::int16_t>(release);
     } catch (...) {
         log_.ReportError("Error Processing User Button", "Button Error");
     }
@@ -126,19 +141,12 @@ void frmMain::cmdUserButton_MouseDown(int index) {
 
 void frmMain::cmdUserButton_MouseUp(int index) {
     try {
-        const UserButtonRecord& b = ButtonRecord(v_, index);
-        switch (static_cast<UserButtonType>(b.ButtonType)) {
-        case UserButtonType::RelayFollows:
-        case UserButtonType::RelayFollowsOptoTally:
-            link_.SendOptoChange(WireChannel(b.Channel1), 0, wire::OptoChange::RelayOff);
-            break;
-        case UserButtonType::OptoFollows:
-        case UserButtonType::OptoFollowsOptoTally:
-            link_.SendOptoChange(0, WireChannel(b.Channel1), wire::OptoChange::OptoOff);
-            break;
-        default:
-            break;
-        }
+        UserButtonRecord& b = ButtonRecord(v_, index);
+        if (b.HeldRelease == 0)
+            return;
+        const auto release = static_cast<wire::OptoChange>(b.HeldRelease);
+        b.HeldRelease = 0;
+        link_.SendOptoChange(b.HeldValue, b.HeldChannel, release);
     } catch (...) {
         log_.ReportError("Error Processing User Button", "Button Error");
     }

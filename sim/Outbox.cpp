@@ -10,7 +10,7 @@ constexpr std::size_t CompactAfter = std::size_t{64} * 1024;
 } // namespace
 
 void Outbox::Add(const Bytes& frame) {
-    if (items_.empty() || items_.back().burst)
+    if (items_.empty() || items_.back().burst || !items_.back().devices.empty())
         items_.emplace_back();
     Bytes& bytes = items_.back().bytes;
     bytes.insert(bytes.end(), frame.begin(), frame.end());
@@ -19,12 +19,42 @@ void Outbox::Add(const Bytes& frame) {
 
 void Outbox::Add(std::shared_ptr<const BurstPlan> burst) {
     if (burst && burst->Count() > 0)
-        items_.push_back(Item{{}, 0, std::move(burst), 0});
+        items_.push_back(Item{{}, 0, std::move(burst), 0, {}});
 }
 
-void Outbox::TakeInto(Bytes& out, std::size_t budget) {
+void Outbox::AddDevice(int deviceID) {
+    if (deviceID < 0 || OwesDevice(deviceID))
+        return;
+    const auto index = static_cast<std::size_t>(deviceID);
+    if (owedDevices_.size() <= index)
+        owedDevices_.resize(index + 1, false);
+    owedDevices_[index] = true;
+    if (items_.empty() || items_.back().devices.empty())
+        items_.emplace_back();
+    items_.back().devices.push_back(deviceID);
+}
+
+bool Outbox::OwesDevice(int deviceID) const {
+    return deviceID >= 0 && static_cast<std::size_t>(deviceID) < owedDevices_.size() &&
+           owedDevices_[static_cast<std::size_t>(deviceID)];
+}
+
+void Outbox::TakeInto(Bytes& out, std::size_t budget, const DeviceFrame& device) {
     while (out.size() < budget && !items_.empty()) {
         Item& front = items_.front();
+        if (!front.devices.empty()) {
+            auto next = static_cast<std::size_t>(front.next);
+            while (next < front.devices.size() && out.size() < budget) {
+                const int id = front.devices[next++];
+                owedDevices_[static_cast<std::size_t>(id)] = false;
+                const Bytes frame = device(id);
+                out.insert(out.end(), frame.begin(), frame.end());
+            }
+            front.next = static_cast<int>(next);
+            if (next >= front.devices.size())
+                items_.pop_front();
+            continue;
+        }
         if (front.burst) {
             while (front.next < front.burst->Count() && out.size() < budget) {
                 const Bytes frame = front.burst->Frame(front.next++);
@@ -51,6 +81,7 @@ void Outbox::TakeInto(Bytes& out, std::size_t budget) {
 
 void Outbox::Clear() {
     items_.clear();
+    owedDevices_.clear();
     queued_ = 0;
 }
 

@@ -19,6 +19,8 @@ constexpr int RelayPulseMs = 300;
 // What Qt reads from the kernel for one panel before the simulator takes it; beyond it
 // the bytes wait in the kernel, and a panel sending faster than it is answered is slowed.
 constexpr qint64 ReadBufferBytes = qint64{64} * 1024;
+// The system's send buffer of a panel's socket.
+constexpr int SocketSendBytes = 64 * 1024;
 // Bytes taken from a panel's socket at a time.
 constexpr qint64 ChunkBytes = qint64{64} * 1024;
 // Bytes composed from a panel's outbox between two looks at the clock.
@@ -60,9 +62,13 @@ void SimulatorServer::Accept() {
         auto connection = std::make_unique<Connection>();
         connection->id = nextID_++;
         connection->socket = socket;
+        connection->lastTaken.start();
         const int id = connection->id;
         socket->setParent(this);
         socket->setReadBufferSize(ReadBufferBytes);
+        // What the system holds for a panel stays small, so that a panel that falls
+        // behind is owed devices here, where the latest data wins, not old data there.
+        socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SocketSendBytes);
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { Receive(id); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { Drained(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { Closed(id); });
@@ -147,6 +153,7 @@ void SimulatorServer::Drained(int id) {
     Connection* connection = Find(id);
     if (connection == nullptr || connection->cut)
         return;
+    connection->lastTaken.start();
     Pump(*connection);
     if (connection->paused && Owed(*connection) < LowWater) {
         connection->paused = false;
@@ -159,6 +166,14 @@ void SimulatorServer::Deliver(Connection& from, const Outcome& outcome) {
         Send(from, reply);
     for (const Bytes& report : outcome.reports)
         SendToAll(report);
+    for (const int device : outcome.changedDevices) {
+        const Bytes frame = SingleDeviceFrame(switcher_.Model(), device);
+        if (!trace_.Quiet())
+            trace_.Line("-> all (" + std::to_string(connections_.size()) + ") " +
+                        DescribeFrame(frame));
+        for (auto& [id, connection] : connections_)
+            SendDevice(*connection, device, frame);
+    }
     for (int relay : outcome.pulsedRelays)
         QTimer::singleShot(RelayPulseMs, this,
                            [this, relay] { SendToAll(switcher_.EndRelayPulse(relay)); });
@@ -180,8 +195,21 @@ void SimulatorServer::Send(Connection& to, const Bytes& frame, bool traced) {
         return;
     }
     to.outbox.Add(frame);
-    if (Owed(to) > DropLimit)
+    if (Owed(to) > DropLimit && to.lastTaken.hasExpired(StallMs))
         Cut(to, "owed " + Megabytes(Owed(to)) + " it does not read");
+}
+
+bool SimulatorServer::Behind(const Connection& to) const {
+    return !to.outbox.Empty() || to.socket->bytesToWrite() >= DeviceAhead;
+}
+
+void SimulatorServer::SendDevice(Connection& to, int deviceID, const Bytes& frame) {
+    if (to.cut)
+        return;
+    if (Behind(to))
+        to.outbox.AddDevice(deviceID);
+    else
+        to.socket->write(ToQt(frame));
 }
 
 // Tops the socket up from the outbox, for one turn at most: whatever it writes brings
@@ -190,9 +218,12 @@ void SimulatorServer::Pump(Connection& to) {
     QElapsedTimer turn;
     turn.start();
     Bytes chunk;
-    while (!to.outbox.Empty() && to.socket->bytesToWrite() < LowWater && turn.elapsed() < TurnMs) {
+    const auto device = [this](int id) { return SingleDeviceFrame(switcher_.Model(), id); };
+    // Device data is composed only as the socket runs low, so that it is the latest.
+    while (!to.outbox.Empty() && to.socket->bytesToWrite() < DeviceAhead &&
+           turn.elapsed() < TurnMs) {
         chunk.clear();
-        to.outbox.TakeInto(chunk, PumpChunkBytes);
+        to.outbox.TakeInto(chunk, PumpChunkBytes, device);
         to.socket->write(ToQt(chunk));
     }
 }

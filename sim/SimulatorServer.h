@@ -5,9 +5,12 @@
 // lines (bursts of reports, relay and opto changes).
 //
 // What a panel is owed is bounded: past HighWater unsent bytes its requests wait (unread,
-// so TCP slows it down) until it has taken in all but LowWater; a panel that stops
-// reading while reports for every panel pile up past DropLimit is cut off. Other panels
-// are never held up by one that does not read.
+// so TCP slows it down) until it has taken in all but LowWater. A panel that is behind
+// (its socket holds DeviceAhead bytes or more, or anything waits in its outbox) is owed
+// each changed device once, with the device's data as it is when the panel takes it.
+// A panel that has taken nothing for StallMs while reports for every panel pile up past
+// DropLimit is cut off; one that keeps reading never is. Other panels are never held up
+// by one that does not read.
 
 #include "Bytes.h"
 #include "MessageSplitter.h"
@@ -16,6 +19,7 @@
 #include "Switcher.h"
 #include "Trace.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTcpServer>
 
@@ -32,6 +36,8 @@ public:
     static constexpr qint64 HighWater = 4 << 20;
     static constexpr qint64 LowWater = 1 << 20;
     static constexpr qint64 DropLimit = 8 << 20;
+    static constexpr qint64 DeviceAhead = 64 << 10;
+    static constexpr qint64 StallMs = 5000;
 
     SimulatorServer(Switcher& switcher, Trace& trace, const Options& options);
 
@@ -49,10 +55,11 @@ private:
         QTcpSocket* socket = nullptr;
         MessageSplitter splitter;
         bool identified = false;
-        Outbox outbox;         // owed behind what the socket already holds
-        bool paused = false;   // its requests wait until it has taken in what it is owed
-        bool cut = false;      // cut off; closed on the next turn of the event loop
-        bool nextTurn = false; // its requests go on after the other panels had a turn
+        Outbox outbox;           // owed behind what the socket already holds
+        bool paused = false;     // its requests wait until it has taken in what it is owed
+        bool cut = false;        // cut off; closed on the next turn of the event loop
+        bool nextTurn = false;   // its requests go on after the other panels had a turn
+        QElapsedTimer lastTaken; // since the panel last took bytes in
     };
 
     Connection* Find(int id);
@@ -63,6 +70,10 @@ private:
     void Handle(Connection& from, const Bytes& message);
     void Deliver(Connection& from, const Outcome& outcome);
     void Send(Connection& to, const Bytes& frame, bool traced = true);
+    // The latest data of a changed device, now or (when the panel is behind) once it
+    // takes its outbox in.
+    void SendDevice(Connection& to, int deviceID, const Bytes& frame);
+    bool Behind(const Connection& to) const;
     void Pump(Connection& to);
     qint64 Owed(const Connection& to) const;
     void Cut(Connection& connection, const std::string& reason);

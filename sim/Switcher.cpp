@@ -160,7 +160,7 @@ void Switcher::ApplyGain(const Bytes& message, Outcome& outcome) {
     if (command->parameter == GainParameter && model_.SetGain(command->deviceID, command->value)) {
         outcome.text += " (stored)";
         // Every panel on the device follows the new gain.
-        outcome.reports.push_back(SingleDeviceFrame(model_, command->deviceID));
+        outcome.changedDevices.push_back(command->deviceID);
     } else
         outcome.text += " (not applied)";
 }
@@ -173,7 +173,7 @@ void Switcher::ApplySource(const Bytes& message, Outcome& outcome) {
     }
     outcome.text = Described(message);
     if (model_.SetSource(command->deviceID, command->source))
-        outcome.reports.push_back(SingleDeviceFrame(model_, command->deviceID));
+        outcome.changedDevices.push_back(command->deviceID);
     else
         outcome.text += " (no such device)";
 }

@@ -12,9 +12,12 @@
 namespace orl::sim {
 
 struct Outcome {
-    std::string text;              // one line: what the message was and what was done
-    std::vector<Bytes> replies;    // to the panel that sent the message
-    std::vector<Bytes> reports;    // to every connected panel
+    std::string text;           // one line: what the message was and what was done
+    std::vector<Bytes> replies; // to the panel that sent the message
+    std::vector<Bytes> reports; // to every connected panel
+    // Devices whose data changed: every panel is told their latest data (a panel that
+    // is behind only once per device, however often it changed meanwhile).
+    std::vector<int> changedDevices;
     std::vector<int> pulsedRelays; // relays switched on by a pulse, to be switched off soon
     bool identified = false;       // the panel answered the type request as a panel
 };

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -384,6 +389,38 @@ TEST_F(ConfigurationFile, AFolderThatIsAFileFailsWithoutThrowing) {
     EXPECT_FALSE(WriteConfiguration(w, log));
     EXPECT_NE(Contents(log.LogPath()).find("Error Writing ini File"), std::string::npos);
     EXPECT_FALSE(ReadConfiguration(w));
+}
+
+// A panel killed while it saved left its temporary file behind; the next start removes it,
+// and only it: never a save that may still finish.
+TEST_F(ConfigurationFile, TheTemporaryFileOfAKilledSaveIsRemovedAtTheNextStart) {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child); // a process that no longer runs
+    const std::string dead = std::to_string(child);
+    const std::string self = std::to_string(::getpid());
+    const auto now = fs::file_time_type::clock::now();
+    const struct {
+        std::string name;
+        fs::file_time_type written;
+        bool removed;
+    } rows[] = {
+        {"orlntpnl.ini.tmp." + dead + ".3", now - std::chrono::minutes(2), true},
+        {"orlntpnl.ini.tmp." + dead + ".4", now, false}, // may be a save under way elsewhere
+        {"orlntpnl.ini.tmp." + self + ".1", now - std::chrono::minutes(2), false},
+        {"orlntpnl.ini.tmp.1.1", now - std::chrono::minutes(2), false}, // init runs
+        {"orlntpnl.ini.tmp.x" + dead + ".1", now - std::chrono::minutes(2), false},
+        {"orlntpnl.ini.tmp." + dead, now - std::chrono::minutes(2), false},
+    };
+    for (const auto& row : rows) {
+        std::ofstream(folder.Path() / row.name) << "[Setup]";
+        fs::last_write_time(folder.Path() / row.name, row.written);
+    }
+    EXPECT_FALSE(ReadConfiguration(v)); // there is no orlntpnl.ini
+    for (const auto& row : rows)
+        EXPECT_EQ(fs::exists(folder.Path() / row.name), !row.removed) << row.name;
 }
 
 } // namespace

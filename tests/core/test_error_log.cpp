@@ -141,14 +141,20 @@ TEST_F(ErrorLogTest, ALogAtItsLimitIsSetAsideUnderTheDateAndTime) {
     EXPECT_FALSE(fs::exists(aside));
     EXPECT_GT(fs::file_size(LogFile()), 1023999u);
 
-    std::ofstream(aside, std::ios::binary) << "an older set-aside of the same minute";
-    MakeLogOfSize(1024000);
-    log.WriteErrorLog("at", "Limit");
-    ASSERT_TRUE(fs::exists(aside));
-    EXPECT_EQ(fs::file_size(aside), 1024000u);
-    const auto lines = Lines(LogFile());
-    ASSERT_EQ(lines.size(), 12u);
-    EXPECT_EQ(lines[11].substr(60), "at");
+    // Set-asides of the same minute never replace one another: " (2)", " (3)" ...
+    const std::string older = "an older set-aside of the same minute";
+    std::ofstream(aside, std::ios::binary) << older;
+    for (const char* name : {"Errorlog 120726 1605 (2).txt", "Errorlog 120726 1605 (3).txt"}) {
+        SCOPED_TRACE(name);
+        MakeLogOfSize(1024000);
+        log.WriteErrorLog("at", "Limit");
+        ASSERT_TRUE(fs::exists(folder / name));
+        EXPECT_EQ(fs::file_size(folder / name), 1024000u);
+        const auto lines = Lines(LogFile());
+        ASSERT_EQ(lines.size(), 12u);
+        EXPECT_EQ(lines[11].substr(60), "at");
+    }
+    EXPECT_EQ(FileText(aside), older);
 }
 
 TEST_F(ErrorLogTest, ALogDeletedBetweenEntriesIsCreatedAgain) {
@@ -203,17 +209,18 @@ TEST(ErrorLogText, DateAndTimeInShortDateAndLongTimeForm) {
     EXPECT_EQ(ErrorLog::SetAsideName(At(2030, 2, 3, 0, 7)), "Errorlog 020330 0007.txt");
 }
 
-TEST_F(ErrorLogTest, ALogThatCannotBeSetAsideTakesTheEntryAsItIs) {
-    // A folder of the set-aside name makes the rename fail.
+TEST_F(ErrorLogTest, ANameTakenBySomethingElseIsPassedOver) {
+    // A folder of the set-aside name is left as it is; the log goes to the next name.
     const fs::path aside = folder / ErrorLog::SetAsideName(now);
     fs::create_directory(aside);
     std::ofstream(aside / "keep") << "in the way";
     MakeLogOfSize(1024000);
     log.WriteErrorLog("still logged", "Limit");
-    const std::string text = FileText(LogFile());
-    const std::string entry = "Limit" + std::string(31, ' ') + "still logged\r\n";
-    ASSERT_EQ(text.size(), 1024000u + 24 + entry.size());
-    EXPECT_EQ(text.substr(1024000 + 24), entry);
+    EXPECT_EQ(FileText(aside / "keep"), "in the way");
+    EXPECT_EQ(fs::file_size(folder / ErrorLog::SetAsideName(now, 2)), 1024000u);
+    const auto lines = Lines(LogFile());
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[11].substr(60), "still logged");
 }
 
 // ---- A full disk ----------------------------------------------------------------------------
@@ -357,17 +364,21 @@ TEST_F(ErrorLogTest, SetAsideLogsAreKeptWithinTheirBoundAndTheRemovalIsLogged) {
         {"twelve: the newest 10 of 13 kept", 12, 1000, 3},
         {"three of 8 MB: within 20 MB with the new 1 MB", 3, 8000000, 1},
     };
-    const fs::path other = folder / "Errorlog 1207 1605.txt"; // not a set-aside name
+    const fs::path other = folder / "Errorlog 1207 1605.txt"; // not set-aside names
+    const fs::path other2 = folder / "Errorlog 120726 1605 (x).txt";
     std::ofstream(other) << "kept";
+    std::ofstream(other2) << "kept";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.path() != other)
+            if (entry.path() != other && entry.path() != other2)
                 fs::remove(entry.path());
         const auto age = fs::file_time_type::clock::now();
         std::vector<fs::path> older;
         for (int k = 0; k < c.older; ++k) {
-            older.push_back(folder / ("Errorlog 0101" + std::to_string(10 + k) + " 0000.txt"));
+            // Numbered names of a minute that had several count as well.
+            older.push_back(folder / ("Errorlog 0101" + std::to_string(10 + k) + " 0000" +
+                                      (k % 2 == 1 ? " (2)" : "") + ".txt"));
             std::ofstream(older.back()).close();
             fs::resize_file(older.back(), c.size);
             fs::last_write_time(older.back(), age - std::chrono::hours(k + 1));
@@ -379,6 +390,7 @@ TEST_F(ErrorLogTest, SetAsideLogsAreKeptWithinTheirBoundAndTheRemovalIsLogged) {
         for (std::size_t k = 0; k < older.size(); ++k)
             EXPECT_EQ(fs::exists(older[k]), k < older.size() - c.removed) << older[k];
         EXPECT_TRUE(fs::exists(other));
+        EXPECT_TRUE(fs::exists(other2));
         const auto lines = Lines(LogFile());
         ASSERT_EQ(lines.size(), c.removed > 0 ? 13u : 12u);
         if (c.removed > 0) {

@@ -329,15 +329,22 @@ TEST(EndToEnd, WhileTheSwitcherIsSilentOrGoneAPressSendsNothingAndLightsNothing)
     EXPECT_FALSE(mic1.lblLink->isVisible());
     EXPECT_TRUE(mic1.cmdOff->isEnabled());
 
-    // Stopped: after three unanswered polls (tmrPoll runs) the strips say so.
+    // Stopped: after three unanswered polls (tmrPoll runs) the strips say so. An OFF
+    // pressed in the seconds before lights at once, and goes back to what the switcher
+    // last reported when the silence shows: it was never confirmed.
     const auto pid = static_cast<pid_t>(sim.Process().processId());
     ASSERT_EQ(::kill(pid, SIGSTOP), 0);
     QElapsedTimer clock;
     clock.start();
+    QTest::mouseClick(mic1.cmdOff, Qt::LeftButton);
+    EXPECT_EQ(mic1.cmdOff->BackgroundColour(), ActiveColour);
     EXPECT_TRUE(WaitUntil([&] { return mic1.lblLink->isVisible(); }, 15000));
     std::printf("[ measure  ] silent switcher shown after %lld ms\n",
                 static_cast<long long>(clock.elapsed()));
     EXPECT_EQ(mic1.lblLink->text().toStdString(), "The switcher is not answering");
+    EXPECT_EQ(panel.Title().toStdString(), "ORL Console - Not Answering");
+    EXPECT_EQ(mic1.cmdOn->BackgroundColour(), OnColour);
+    EXPECT_EQ(mic1.cmdOff->BackgroundColour(), IdleColour);
     EXPECT_FALSE(mic1.cmdOff->isEnabled());
     EXPECT_FALSE(panel.window->UserButton(0)->isEnabled());
     // The buttons take no click; their press handlers refuse too.
@@ -347,15 +354,22 @@ TEST(EndToEnd, WhileTheSwitcherIsSilentOrGoneAPressSendsNothingAndLightsNothing)
     EXPECT_EQ(panel.v.FaderOnState[0], 1);
     EXPECT_EQ(panel.window->UserButton(0)->BackgroundColour(), IdleColour);
 
-    // Resumed: live again at its first answer, and presses go out. The OFF refused while
-    // it was stopped never reaches it: the first channel command it gets is this ON.
+    // Resumed: live again at its first answer, and presses go out. The OFF made before
+    // the silence showed was still on its way: the switcher carries it out now and the
+    // strip shows its report. The OFF refused while it was silent never reaches it: the
+    // next channel command it gets is this ON.
     ASSERT_EQ(::kill(pid, SIGCONT), 0);
     EXPECT_TRUE(WaitUntil([&] { return !mic1.lblLink->isVisible(); }, 15000));
+    EXPECT_EQ(panel.Title().toStdString(), "ORL Console - Connected");
     EXPECT_TRUE(mic1.cmdOff->isEnabled());
+    // What it received ("<- #1"), not what it reported to every panel ("-> all").
+    EXPECT_TRUE(NextTraceLine(sim, "<- #1 D6 channel on/off").contains("input 1 console 1 off"));
+    EXPECT_TRUE(WaitUntil([&] { return mic1.cmdOff->BackgroundColour() == ActiveColour; }));
     QTest::mouseClick(mic3.cmdOn, Qt::LeftButton);
-    EXPECT_TRUE(NextTraceLine(sim, "D6 channel on/off").contains("input 3 console 1 on"));
-    EXPECT_TRUE(WaitUntil([&] { return mic3.cmdOn->BackgroundColour() == OnColour; }));
-    EXPECT_EQ(mic1.cmdOn->BackgroundColour(), OnColour);
+    EXPECT_TRUE(NextTraceLine(sim, "<- #1 D6 channel on/off").contains("input 3 console 1 on"));
+    // Confirmed by the switcher's report, the press stays whatever happens next.
+    EXPECT_TRUE(WaitUntil([&] { return panel.v.FaderOnStateBeforePress[2] == NoPressPending; }));
+    EXPECT_EQ(mic3.cmdOn->BackgroundColour(), OnColour);
 
     // Gone: no connection, and a press lights nothing.
     sim.Process().kill();

@@ -11,11 +11,18 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QThread>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <random>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using orl::Bytes;
@@ -524,6 +531,152 @@ TEST(Simulator, BurstsToAFrozenPanelDoNotPileUp) {
     RawPanel fresh(s.sim.Port());
     ASSERT_TRUE(fresh.Handshake());
     EXPECT_GE(orl::test::PollAnswerMs(fresh), 0);
+}
+
+// A gain move: parameter 20 of `device` to `value`.
+Bytes GainChange(int device, int value) {
+    return Frame(orl::wire::GainChange)
+        .Byte(2)
+        .Byte(20)
+        .Value14(1)
+        .Value14(device)
+        .Value14(value)
+        .Finish();
+}
+
+// A panel that takes in at most what it is given a chance to: a plain socket with a small
+// receive buffer, read a little at a time.
+class SlowReader {
+public:
+    explicit SlowReader(quint16 port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 16 * 1024;
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ =
+            fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (connected_)
+            ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    }
+    ~SlowReader() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    SlowReader(const SlowReader&) = delete;
+    SlowReader& operator=(const SlowReader&) = delete;
+    bool Connected() const { return connected_; }
+    // Up to `most` bytes, appended to `into`; false once the simulator closed the socket.
+    bool Read(Bytes& into, std::size_t most) {
+        std::uint8_t buffer[4096];
+        const ssize_t n = ::recv(fd_, buffer, std::min(most, sizeof buffer), 0);
+        if (n == 0)
+            return false;
+        if (n > 0)
+            into.insert(into.end(), buffer, buffer + n);
+        return true;
+    }
+    void Send(const Bytes& bytes) { ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    // What the socket takes of `bytes` without waiting.
+    std::size_t SendSome(const Bytes& bytes) {
+        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        return sent > 0 ? static_cast<std::size_t>(sent) : 0;
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+// Every panel hears of every gain move. One that reads slower than they come is sent the
+// latest data of each device rather than all of it, and is never cut off while it reads.
+TEST(Simulator, APanelThatReadsSlowlyIsSentTheLatestOfEachDeviceAndStaysConnected) {
+    Session s;
+    ASSERT_TRUE(s.Open());
+    SlowReader slow(s.sim.Port());
+    ASSERT_TRUE(slow.Connected());
+    SlowReader mover(s.sim.Port());
+    ASSERT_TRUE(mover.Connected());
+    ASSERT_TRUE(orl::test::WaitUntil([&] {
+        s.sim.WriteLine("panels");
+        return s.sim.ReadLine(1000) == "panels 3";
+    }));
+    constexpr int Moves = 100000;
+    constexpr int Devices = 8;
+    constexpr std::size_t DeviceDataBytes = 21;
+    std::map<int, int> latest; // device -> the last gain moved to
+    Bytes moves;
+    for (int m = 0; m < Moves; ++m) {
+        const int device = 1 + m % Devices;
+        latest[device] = 300 + (m / Devices) % 800;
+        const Bytes move = GainChange(device, latest[device]);
+        moves.insert(moves.end(), move.begin(), move.end());
+    }
+    moves.push_back(0xF5); // answered once every move before it was handled
+    // The slow panel reads 256 bytes at a time (a dozen device data) while the moves go
+    // in, until the mover's poll is answered.
+    Bytes received;
+    Bytes moverGot;
+    bool open = true;
+    std::size_t sent = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (open && clock.elapsed() < 60000) {
+        if (sent < moves.size())
+            sent += mover.SendSome(
+                Bytes(moves.begin() + static_cast<std::ptrdiff_t>(sent), moves.end()));
+        // Only a command byte is 0xF4: data bytes and checksums are below 0x80.
+        moverGot.clear();
+        mover.Read(moverGot, 4096);
+        if (std::find(moverGot.begin(), moverGot.end(), std::uint8_t{0xF4}) != moverGot.end())
+            break;
+        open = slow.Read(received, 256);
+        QThread::msleep(4);
+    }
+    ASSERT_TRUE(open) << "the slow panel was cut off";
+    ASSERT_EQ(sent, moves.size());
+
+    // Caught up: its poll is answered after the latest gain of every device.
+    slow.Send(HexToBytes("F5"));
+    std::map<int, int> shown;
+    bool answered = false;
+    std::size_t cut = 0; // bytes of `received` already cut into messages
+    const bool caughtUp = orl::test::WaitUntil(
+        [&] {
+            open = open && slow.Read(received, 4096);
+            for (;;) {
+                if (cut < received.size() && received[cut] == 0xF4) {
+                    answered = true;
+                    ++cut;
+                    continue;
+                }
+                const auto end = std::find(received.begin() + static_cast<std::ptrdiff_t>(cut),
+                                           received.end(), std::uint8_t{0xFF});
+                if (end == received.end())
+                    break;
+                const Bytes message(received.begin() + static_cast<std::ptrdiff_t>(cut), end + 1);
+                cut += message.size();
+                if (message.size() == DeviceDataBytes && message[0] == orl::wire::DeviceIDInfo) {
+                    FrameReader reader(message, 7);
+                    const int device = reader.Value14();
+                    reader.Value14();
+                    reader.Value14();
+                    shown[device] = reader.Value14();
+                }
+            }
+            return answered && shown == latest;
+        },
+        20000);
+    EXPECT_TRUE(caughtUp) << "poll answered " << answered << ", " << shown.size()
+                          << " devices shown";
+    EXPECT_TRUE(open) << "cut off";
+    std::printf("[ measure  ] %d gain moves: the slow panel took %zu bytes of device data "
+                "(%zu when every move is sent)\n",
+                Moves, received.size(), Moves * DeviceDataBytes);
+    EXPECT_LT(received.size(), Moves * DeviceDataBytes / 2);
+    EXPECT_FALSE(s.sim.WaitForLine("cut off", 0));
 }
 
 // A bus button's crosspoint change of `device` on bus 1: mode 3108 assigns, 3104 removes.

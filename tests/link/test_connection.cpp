@@ -117,7 +117,7 @@ TEST_F(Connection, TheFirstStepFollowsTheTypeReplyOrElseTheFirstTick) {
     EXPECT_EQ(window.caption, CaptionConnected);
 }
 
-TEST_F(Connection, ThreeUnansweredPollsMakeTheSwitcherSilentUntilItsNextMessage) {
+TEST_F(Connection, ThreeUnansweredPollsMakeTheSwitcherSilentUntilItAnswersAPoll) {
     link.OnSocketConnect();
     v.StartupStep = 8;
     EXPECT_EQ(window.linkState, LinkState::Live);
@@ -130,19 +130,29 @@ TEST_F(Connection, ThreeUnansweredPollsMakeTheSwitcherSilentUntilItsNextMessage)
     EXPECT_FALSE(link.Live());
     EXPECT_EQ(CountWritten("F5"), 4); // polling goes on
 
-    // Any message from the server ends it: a poll answer, an offline byte, a frame.
-    for (const char* message : {"F4", "F1", "81 64 64 FF"}) {
-        v.PollsWithoutReply = 3;
-        link.PollTick();
-        ASSERT_EQ(window.linkState, LinkState::Silent) << message;
-        Receive(message);
+    EXPECT_EQ(window.caption, CaptionNotAnswering);
+
+    // Only a poll answer ends it: a panel far behind its reports still decodes old frames
+    // and offline bytes while its polls wait behind them.
+    const struct {
+        const char* message;
+        bool live;
+    } rows[] = {{"F1", false},
+                {"81 64 64 FF", false},
+                {"D6 7F 00 01 01 00 00 00 01 02 FF", false},
+                {"F4", true}};
+    for (const auto& row : rows) {
+        Receive(row.message);
         link.DecodeBuffer();
-        EXPECT_EQ(window.linkState, LinkState::Live) << message;
-        EXPECT_TRUE(link.Live()) << message;
+        EXPECT_EQ(link.Live(), row.live) << row.message;
+        EXPECT_EQ(window.caption, row.live ? CaptionConnected : CaptionNotAnswering) << row.message;
+        link.PollTick();
+        EXPECT_EQ(link.Live(), row.live) << row.message;
     }
+    EXPECT_EQ(window.linkState, LinkState::Live);
 
     // Down is down, silent or not; the 201st unanswered poll still closes the link.
-    v.PollsWithoutReply = 3;
+    v.PollsUnanswered = 3;
     link.PollTick();
     v.PollsWithoutReply = 201;
     link.PollTick();
@@ -151,6 +161,45 @@ TEST_F(Connection, ThreeUnansweredPollsMakeTheSwitcherSilentUntilItsNextMessage)
     EXPECT_FALSE(link.Live());
     link.OnSocketConnect();
     EXPECT_EQ(window.linkState, LinkState::Live);
+}
+
+TEST_F(Connection, APressTheSwitcherHasNotTakenGoesBackWhenItFallsSilent) {
+    // Strip 0 works input 2 on console 1, shown off; ON is pressed, then the switcher
+    // says something (or nothing), then three polls go unanswered.
+    const struct {
+        const char* after; // hex the switcher sends after the press, or ""
+        int shown;         // FaderOnState once silent
+        bool reverted;     // shown again when the silence showed
+    } rows[] = {
+        {"", 0, true},                                  // nothing: the press goes back
+        {"D6 7F 00 01 01 00 00 00 01 02 FF", 1, false}, // reported on: confirmed
+        {"D6 7F 00 01 01 00 00 00 00 01 FF", 0, false}, // reported off: off it is
+        {"F4", 1, false},                               // a poll answer after it: taken
+        {"D6 7F 00 01 05 00 00 00 01 06 FF", 0, true},  // another input's report
+    };
+    for (const auto& row : rows) {
+        link.OnSocketConnect();
+        v.StartupStep = StartupComplete;
+        v.ConsoleNumber = 1;
+        v.FaderSource[0] = 2;
+        v.FaderDeviceID[0] = 4;
+        v.FaderOnState[0] = 0;
+        v.DeviceIDs[4].ChannelStatus = 0;
+        NoteOnOffPress(v, 0); // as the ON button does before it sets the state
+        v.FaderOnState[0] = 1;
+        v.DeviceIDs[4].ChannelStatus = wire::ChannelOnStatus;
+        Receive(row.after);
+        link.DecodeBuffer();
+        window.calls.clear();
+        for (int tick = 0; tick < 4; ++tick)
+            link.PollTick();
+        ASSERT_FALSE(link.Live()) << row.after;
+        EXPECT_EQ(v.FaderOnState[0], row.shown) << row.after;
+        EXPECT_EQ(v.DeviceIDs[4].ChannelStatus, row.shown == 1 ? wire::ChannelOnStatus : 0)
+            << row.after;
+        EXPECT_EQ(window.CountOf("ShowChannelState 0"), row.reverted ? 1 : 0) << row.after;
+        link.OnSocketClose();
+    }
 }
 
 TEST_F(Connection, ANewConnectionStartsWithAnEmptyReceiveBufferThatHoldsNoStorage) {

@@ -3,6 +3,7 @@
 #include "HandlerTestSupport.h"
 #include "OrlError.h"
 
+#include <chrono>
 #include <map>
 
 namespace orl::test {
@@ -290,6 +291,7 @@ TEST_F(TableHandlers, DeviceDataOfOneDeviceRefreshesEveryStripWithIt) {
     v.FaderDeviceID[0] = 7;
     v.FaderDeviceID[1] = 8;
     v.FaderDeviceID[2] = 7;
+    v.PendingRequestMask2 = 256; // asked for: the answer is logged
     // mode 1: N = 1, W = 3, B = 2, device ID 7 at the start of the entry
     handlers->ReceiveDeviceIDInfo(Framed("D9 00 01 01 00 03 02  07 00 04 00 00 00 00 08 00 40"));
     EXPECT_EQ(v.DeviceIDs[7].Source, 4);
@@ -307,6 +309,34 @@ TEST_F(TableHandlers, DeviceDataOfOneDeviceRefreshesEveryStripWithIt) {
     EXPECT_EQ(v.DeviceIDs[8].Gain, 1040);
     EXPECT_EQ(v.DeviceIDs[8].ChannelStatus, 64);
     EXPECT_EQ(window.calls, (std::vector<std::string>{"UpdateActiveSource 1", "InitSlider 1"}));
+}
+
+TEST_F(TableHandlers, UnaskedDeviceDataIsLoggedOnlyAsAMinutelyCount) {
+    // Every panel hears of every gain move; the log counts them at most once a minute.
+    auto now = std::chrono::steady_clock::time_point{};
+    handlers->SetClock([&now] { return now; });
+    const Bytes move = Framed("D9 00 01 01 00 03 02  07 00 04 00 00 00 00 08 00 40");
+    const struct {
+        int messages;
+        std::chrono::seconds later; // the clock moves on after them
+        std::vector<std::string> logged;
+    } rows[] = {
+        {1, std::chrono::seconds{1}, {"1 device data messages received"}},
+        {5000, std::chrono::seconds{59}, {}},
+        {1, std::chrono::seconds{0}, {"5001 device data messages received"}},
+        {3, std::chrono::seconds{30}, {}},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove(log->LogPath());
+        for (int m = 0; m < row.messages; ++m)
+            handlers->ReceiveDeviceIDInfo(move);
+        now += row.later;
+        std::vector<std::string> logged;
+        for (const LogEntry& entry : LogEntries())
+            logged.push_back(entry.message);
+        EXPECT_EQ(logged, row.logged) << row.messages;
+    }
+    EXPECT_EQ(v.DeviceIDs[7].Gain, 1024); // each was applied all the same
 }
 
 TEST_F(TableHandlers, DeviceDataRequestBitWaitsForEveryStripsDevice) {

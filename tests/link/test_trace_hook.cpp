@@ -18,6 +18,7 @@ public:
                              ? " " + BytesToHex(Bytes(bytes, bytes + stray + brokenOff))
                              : std::string()));
     }
+    void Event(const std::string& text) override { lines.push_back("-- " + text); }
     std::vector<std::string> lines;
 };
 
@@ -53,6 +54,33 @@ TEST_F(TraceHook, EveryMessageOnceAndDroppedBytesWithTheirCount) {
     DecodeAll();
     EXPECT_TRUE(trace.lines.empty());
     EXPECT_EQ(socket.WrittenHex().back(), "F4");
+}
+
+TEST_F(TraceHook, ConnectionEventsInTheOrderTheyHappen) {
+    v.SocketConnected = false;
+    v.IPAddress = "10.0.0.5";
+    v.IPPort = 1250;
+    v.StartupStep = StartupComplete;
+    link.PollTick(); // down: connects
+    link.OnSocketConnect();
+    for (int tick = 0; tick < 4; ++tick)
+        link.PollTick();
+    Receive("F4");
+    DecodeAll();
+    link.OnSocketClose();
+    link.DisconnectFromServer(); // already down: no second line
+
+    std::vector<std::string> events;
+    for (const std::string& line : trace.lines)
+        if (line.rfind("-- ", 0) == 0)
+            events.push_back(line);
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "-- connecting to 10.0.0.5:1250",
+                          "-- connected",
+                          "-- switcher silent: 3 polls unanswered",
+                          "-- switcher answering again",
+                          "-- closed: the server closed the connection",
+                      }));
 }
 
 } // namespace

@@ -283,10 +283,18 @@ TEST_F(FaderStrips, TheSwitchersGainWaitsForTheOperatorsHand) {
         const char* what;
         std::function<void()> hand;
         std::function<void()> letGo;
+        bool keptOnLetGo; // the operator's value still shows right after letting go
     } rows[] = {
-        {"free", [] {}, [] {}},
-        {"held", [&] { slider->setSliderDown(true); }, [&] { slider->setSliderDown(false); }},
-        {"moved just now", [&] { slider->setValue(slider->value() - 1); }, [] {}},
+        {"free", [] {}, [] {}, false},
+        {"held", [&] { slider->setSliderDown(true); }, [&] { slider->setSliderDown(false); },
+         false},
+        {"moved just now", [&] { slider->setValue(slider->value() - 1); }, [] {}, true},
+        {"dragged and let go",
+         [&] {
+             slider->setSliderDown(true);
+             slider->setValue(slider->value() - 1);
+         },
+         [&] { slider->setSliderDown(false); }, true},
     };
     int gain = 600;
     for (const auto& row : rows) {
@@ -300,6 +308,9 @@ TEST_F(FaderStrips, TheSwitchersGainWaitsForTheOperatorsHand) {
             EXPECT_EQ(slider->value(), shown) << "taken from under the operator's hand";
         }
         row.letGo();
+        if (row.keptOnLetGo) {
+            EXPECT_EQ(slider->value(), shown) << "the switcher's older gain shown on letting go";
+        }
         EXPECT_TRUE(test::WaitUntil([&] { return slider->value() == -gain; }));
         EXPECT_EQ(v.FaderGain[0], gain);
         SentBytes();

@@ -175,6 +175,34 @@ TEST_F(StripButtons, IfbTakesWhileHeldAndOnlyWithAnIfbOutput) {
     }
 }
 
+// The switcher moves the strip to another source while IFB is held: the release lets go
+// of the output the press took, and a press that took nothing lets go of nothing.
+TEST_F(StripButtons, IfbReleaseLetsGoOfWhatThePressTook) {
+    v.IFBSource = 5;
+    v.InputChannels[4].IFBOutput = 9;  // source 5
+    v.InputChannels[5].IFBOutput = 12; // source 6
+    const struct {
+        std::int16_t pressedOn, releasedOn;
+        const char* press;
+        const char* release;
+    } rows[] = {
+        {5, 6, "FE 25 00 04 00 09 00 32 FF", "FE 21 00 04 00 09 00 2E FF"},
+        {6, 5, "FE 25 00 04 00 0C 00 35 FF", "FE 21 00 04 00 0C 00 31 FF"},
+        {None, 5, "", ""},
+        {5, None, "FE 25 00 04 00 09 00 32 FF", "FE 21 00 04 00 09 00 2E FF"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pressedOn);
+        v.FaderSource[0] = row.pressedOn;
+        QTest::mousePress(S().cmdBtn4, Qt::LeftButton);
+        EXPECT_EQ(Sent(), row.press);
+        v.FaderSource[0] = row.releasedOn;
+        QTest::mouseRelease(S().cmdBtn4, Qt::LeftButton);
+        EXPECT_EQ(Sent(), row.release);
+        EXPECT_EQ(S().cmdBtn4->BackgroundColour(), IdleColour);
+    }
+}
+
 TEST_F(StripButtons, BusTallyComesFromTheCrosspointMapEntriesUpToTheEntryCount) {
     v.FaderCount = 2;
     ResizeFaderArrays(v, 2);

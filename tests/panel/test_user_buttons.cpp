@@ -94,22 +94,29 @@ TEST_F(UserButtons, ClickSendsByTypeAndTogglesFollowTheLastReportedState) {
 }
 
 TEST_F(UserButtons, FollowButtonTypesSendOnPressAndReleaseOnly) {
+    // The release lets go of what the press drove (relay or opto 3), even when the button
+    // was set up anew while held (type at release, channel 7); a press that drove
+    // nothing lets go of nothing.
     const struct {
-        std::int16_t type;
+        std::int16_t type, typeAtRelease;
         std::string press, release;
     } cases[] = {
-        {1001, Relay2On, Relay2Off},
-        {1011, Relay2On, Relay2Off},
-        {1101, "FE 64 00 02 00 00 00 66 FF", "FE 60 00 02 00 00 00 62 FF"},
-        {1111, "FE 64 00 02 00 00 00 66 FF", "FE 60 00 02 00 00 00 62 FF"},
+        {1001, 1001, Relay2On, Relay2Off},
+        {1011, 1011, Relay2On, Relay2Off},
+        {1101, 1101, "FE 64 00 02 00 00 00 66 FF", "FE 60 00 02 00 00 00 62 FF"},
+        {1111, 1111, "FE 64 00 02 00 00 00 66 FF", "FE 60 00 02 00 00 00 62 FF"},
+        {1001, 1101, Relay2On, Relay2Off},
+        {1002, 1001, "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
         Configure(4, c.type, 3, 9);
         QTest::mousePress(B(4), Qt::LeftButton);
         EXPECT_EQ(Sent(), c.press);
+        Configure(4, c.typeAtRelease, 7, 9);
         QTest::mouseRelease(B(4), Qt::LeftButton); // also a click: that sends nothing
         EXPECT_EQ(Sent(), c.release);
+        Configure(4, c.typeAtRelease, 3, 9);
         ASSERT_TRUE(test::TabTo(B(4)));
         test::Key(window.get(), Qt::Key_Space);
         EXPECT_EQ(Sent(), "");
