@@ -4,12 +4,13 @@
 // The table above each composer lists every byte of its frame by position. A 14-bit
 // field takes two bytes, low 7-bit group first; a 28-bit field four groups, least
 // significant first. The checksum is the 7-bit sum of the bytes between the command byte
-// and the checksum itself. A fixed byte whose meaning is the switcher's is named FixedN
-// after its position N.
+// and the checksum itself. The fixed bytes are named in wire/CommandLayouts.h.
 #include "TCPComm.h"
 
+#include "CommandLayouts.h"
 #include "FrameWriter.h"
 #include "Protocol.h"
+#include "ReportLayouts.h"
 
 namespace orl {
 
@@ -21,39 +22,12 @@ long long LessOne(int number) {
     return number == None ? None : number - 1LL;
 }
 
-namespace d6 { // channel on/off
-constexpr int Fixed2 = 0x00;
-constexpr int EntryCount = 1;
-} // namespace d6
-
-namespace e3 { // gain
-constexpr int Fixed1 = 0x02;
-constexpr int Fixed3 = 1; // 14-bit
-} // namespace e3
-
-namespace d3 { // source change
-constexpr int Fixed1 = 0x01;
-constexpr int Fixed2 = 1; // 14-bit
-constexpr int Fixed4 = 0x05;
-constexpr int Fixed9 = 0x00;
-} // namespace d3
-
-namespace crosspoint {        // 0xFE crosspoint change
-constexpr int Fixed11 = None; // 14-bit
-constexpr int Fixed13 = 0x7F;
-constexpr int Fixed14 = 0x7F;
-constexpr int Fixed15 = 0x7F;
-constexpr int Fixed16 = 0x04;
-// 14-bit: the three level words around the gain, always unity. Level 1 goes before the
-// gain, then level 3 and level 2 in that order.
-constexpr int Level1 = 1024;
-constexpr int Level3 = 1024;
-constexpr int Level2 = 1024;
-} // namespace crosspoint
-
-namespace take { // 0xFE simple take
-constexpr int Fixed6 = 0x00;
-} // namespace take
+namespace d6 = wire::d6;
+namespace e3 = wire::e3;
+namespace d3 = wire::d3;
+namespace crosspoint = wire::crosspoint;
+namespace take = wire::take;
+constexpr int OneEntry = 1; // the panel switches one channel at a time
 
 } // namespace
 
@@ -98,7 +72,7 @@ void TCPComm::SendChannelOnOff(int source, int state, int flags, int console) {
         const Bytes message = FrameWriter(wire::ChannelOnOff)
                                   .Byte(flags)
                                   .Byte(d6::Fixed2)
-                                  .Byte(d6::EntryCount)
+                                  .Byte(OneEntry)
                                   .Value14(LessOne(source))
                                   .Value14(LessOne(console))
                                   .Byte(state)

@@ -8,6 +8,7 @@
 #include "FrameReader.h"
 #include "HandlerSupport.h"
 #include "Protocol.h"
+#include "ReportLayouts.h"
 
 #include <cstddef>
 
@@ -24,18 +25,8 @@ constexpr std::int32_t ResizingCount = 32;
 
 enum ChannelState : std::uint8_t { StateOff = 0, StateOn = 1, CueOff = 2, CueOn = 3 };
 
-namespace d6 { // channel on/off report
-constexpr std::size_t EntryCount = 3;
-constexpr std::size_t FirstEntry = 4;
-constexpr std::size_t EntrySize = 5;
-} // namespace d6
-
-namespace f7 { // relay and opto states
-constexpr std::size_t Table = 1;
-constexpr std::size_t Count = 2;
-constexpr std::size_t FirstEntry = 4;
-constexpr std::size_t EntrySize = 3;
-} // namespace f7
+namespace d6 = wire::d6;
+namespace f7 = wire::f7;
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "HandlerSupport.h"
 #include "Protocol.h"
 #include "TCPComm.h"
+#include "TableLayouts.h"
 #include "Values.h"
 
 #include <algorithm>
@@ -37,62 +38,13 @@ constexpr std::int16_t LargestGain = 2048;
 constexpr std::int16_t UnityGain = 1024;
 constexpr std::int32_t MaxBusEntries = 64;
 constexpr std::int32_t MaxLinkedEntries = 32;
-constexpr std::uint8_t LinkedMarker = 10;
-constexpr std::uint8_t LinkMarkerFormat = 0x40;
-constexpr std::uint8_t KindMask = 0x0F;
-constexpr int KindWithValue3 = 10;
 constexpr long long LastMappedBus = 8191;
-constexpr int DeviceRangeMode = 0; // devices S to S + N - 1
-constexpr int IDPerEntryMode1 = 1;
-constexpr int IDPerEntryMode2 = 2;
-constexpr int DeviceListMode = 10;
-constexpr int DeviceListWithByteMode = 3;
 
-namespace fc { // name table
-constexpr std::size_t Table = 1;
-constexpr std::size_t NameLength = 2;
-constexpr std::size_t Count = 3;
-constexpr std::size_t First = 5;
-constexpr std::size_t FirstRecord = 7;
-constexpr std::size_t RecordValueSize = 2; // the 14-bit value after each name
-} // namespace fc
-
-namespace f6 { // crosspoint map
-constexpr std::size_t Format = 1;
-constexpr std::size_t Count = 2;
-constexpr std::size_t First = 4;
-constexpr std::size_t FirstBusRecord = 6;
-constexpr std::size_t SmallestBusRecord = 3; // entry count and bus byte
-} // namespace f6
-
-namespace d9 { // device ID information
-constexpr std::size_t Mode = 2;
-constexpr std::size_t Count = 3;
-constexpr std::size_t First = 5;                 // mode 0
-constexpr std::size_t Sizes = 5;                 // W and B, modes other than 0
-constexpr std::size_t SizesAfterFirst = 7;       // W and B, mode 0
-constexpr std::size_t ListCount = 5;             // modes 10 and 3
-constexpr std::size_t FirstListEntry = 7;        // modes 10 and 3
-constexpr std::size_t ListEntrySize = 2;         // mode 10
-constexpr std::size_t ListEntryWithByteSize = 3; // mode 3
-constexpr std::size_t DeviceIDSize = 2;          // before each entry in modes 1 and 2
-constexpr std::size_t WordSize = 2;              // each of the W words
-} // namespace d9
-
-namespace d0 { // information reply
-constexpr std::size_t SubType = 1;
-constexpr std::size_t Count = 3;
-constexpr std::size_t First = 5;
-constexpr std::size_t FirstEntry = 7;
-constexpr std::size_t SmallestEntry = 2; // no words, no extra bytes
-} // namespace d0
-
-namespace e5 { // switcher type
-constexpr std::size_t Format = 1;
-constexpr int AcceptedFormat = 1;
-constexpr std::size_t SwitcherType = 4;
-constexpr std::size_t Length = 10;
-} // namespace e5
+namespace fc = wire::fc;
+namespace f6 = wire::f6;
+namespace d9 = wire::d9;
+namespace d0 = wire::d0;
+namespace e5 = wire::e5;
 
 // One bus record of a crosspoint map, read at the frame's cursor into `bus`. False when
 // the record drops the whole frame (more than 64 entries, more than 32 linked).
@@ -107,12 +59,12 @@ bool ReadBusRecord(FrameReader& frame, bool linkMarkers, int kind, CrosspointRec
     std::size_t plain = 0;
     std::size_t linked = 0;
     for (std::int32_t e = 0; e < entries; ++e) {
-        const bool isLinked = linkMarkers && frame.Byte() == LinkedMarker;
+        const bool isLinked = linkMarkers && frame.Byte() == f6::LinkedMarker;
         if (isLinked && linked == MaxLinkedEntries)
             return false;
         const std::int16_t value1 = ToInteger(static_cast<long long>(frame.Value14()));
         const std::int16_t value2 = ToInteger(static_cast<long long>(frame.Value14()));
-        const bool hasValue3 = kind == KindWithValue3;
+        const bool hasValue3 = kind == f6::KindWithValue3;
         const std::int16_t value3 =
             hasValue3 ? ToInteger(static_cast<long long>(frame.Value14())) : std::int16_t{0};
         const std::size_t slot = isLinked ? linked++ : plain++;
@@ -136,7 +88,7 @@ long long ReadDeviceData(FrameReader& frame, int mode, std::int32_t first, std::
                          Table<DeviceIDRecord>& devices) {
     const std::size_t words = frame.Byte();
     const std::size_t bytes = frame.Byte();
-    const bool idPerEntry = mode == IDPerEntryMode1 || mode == IDPerEntryMode2;
+    const bool idPerEntry = mode == d9::IDPerEntryMode1 || mode == d9::IDPerEntryMode2;
     const std::size_t entrySize =
         (idPerEntry ? d9::DeviceIDSize : 0) + d9::WordSize * words + bytes;
     long long deviceID = 0;
@@ -144,19 +96,19 @@ long long ReadDeviceData(FrameReader& frame, int mode, std::int32_t first, std::
         RequireData(frame, entrySize);
         deviceID = idPerEntry ? frame.Value14() : e;
         DeviceIDRecord& device = devices[deviceID];
-        for (std::size_t w = 1; w <= words; ++w) {
+        for (std::size_t w = 0; w < words; ++w) {
             const std::int32_t value = frame.Value14();
-            if (w == 1)
+            if (w == d9::SourceWord)
                 device.Source = value > LargestSource && value != None
                                     ? None
                                     : ToInteger(static_cast<long long>(value));
-            else if (w == 3)
+            else if (w == d9::GainWord)
                 device.Gain =
                     value > LargestGain ? UnityGain : ToInteger(static_cast<long long>(value));
         }
-        for (std::size_t b = 1; b <= bytes; ++b) {
+        for (std::size_t b = 0; b < bytes; ++b) {
             const std::uint8_t value = frame.Byte();
-            if (b == 2)
+            if (b == d9::StatusByte)
                 device.ChannelStatus = value;
         }
         device.RequestPending = false;
@@ -238,8 +190,8 @@ void IncomingHandlers::ProcessCrosspointMap(const Bytes& message) {
         const std::int32_t first = Value14At(message, f6::First);
         if (first > MaxDeviceID && first != None)
             return;
-        const bool linkMarkers = (format & LinkMarkerFormat) != 0;
-        const int kind = linkMarkers ? (format & KindMask) : format;
+        const bool linkMarkers = (format & f6::LinkMarkerFormat) != 0;
+        const int kind = linkMarkers ? (format & f6::KindMask) : format;
 
         // The switcher answers a whole-map request with every bus, so a map too small for
         // this answer is started afresh (at most 16383 + 16383 records).
@@ -307,18 +259,18 @@ void IncomingHandlers::ReceiveDeviceIDInfo(const Bytes& message) {
         std::int32_t first = 0;
         FrameReader frame(message);
 
-        if (mode == DeviceListMode || mode == DeviceListWithByteMode) {
+        if (mode == d9::DeviceListMode || mode == d9::DeviceListWithByteMode) {
             count = Value14At(message, d9::ListCount);
             frame.SetPosition(d9::FirstListEntry);
             const std::size_t entrySize =
-                mode == DeviceListMode ? d9::ListEntrySize : d9::ListEntryWithByteSize;
+                mode == d9::DeviceListMode ? d9::ListEntrySize : d9::ListEntryWithByteSize;
             for (std::int32_t e = 0; e < count; ++e)
                 frame.Skip(entrySize);
         } else {
             count = Value14At(message, d9::Count);
-            if (mode == DeviceRangeMode)
+            if (mode == d9::DeviceRangeMode)
                 first = Value14At(message, d9::First);
-            frame.SetPosition(mode == DeviceRangeMode ? d9::SizesAfterFirst : d9::Sizes);
+            frame.SetPosition(mode == d9::DeviceRangeMode ? d9::SizesAfterFirst : d9::Sizes);
             const long long deviceID = ReadDeviceData(frame, mode, first, count, v_.DeviceIDs);
             // A single device's data refreshes every strip on that device: its source, then
             // its gain and ON/OFF as the start-up sets them.

@@ -1,10 +1,13 @@
 #include "Frames.h"
 
 #include "ByteManipulation.h"
+#include "CommandLayouts.h"
 #include "FrameReader.h"
 #include "FrameWriter.h"
 #include "Framing.h"
 #include "Protocol.h"
+#include "ReportLayouts.h"
+#include "TableLayouts.h"
 
 #include <algorithm>
 
@@ -90,7 +93,10 @@ Bytes StateChangeFrame(int table, int channel, bool on) {
 Bytes DeviceRangeFrame(const SwitcherModel& model, int first, int count) {
     const int devices = ItemsFrom(first, count, HighestDeviceID + 1);
     FrameWriter writer(wire::DeviceIDInfo);
-    writer.Byte(0).Byte(0).Value14(devices).Value14(std::clamp<int>(first, 0, None));
+    writer.Byte(0)
+        .Byte(wire::d9::DeviceRangeMode)
+        .Value14(devices)
+        .Value14(std::clamp<int>(first, 0, None));
     writer.Byte(DeviceWords).Byte(DeviceBytes);
     for (int id = first; id < first + devices; ++id)
         AppendDevice(writer, model.DeviceAt(id));
@@ -99,7 +105,7 @@ Bytes DeviceRangeFrame(const SwitcherModel& model, int first, int count) {
 
 Bytes SingleDeviceFrame(const SwitcherModel& model, int deviceID) {
     FrameWriter writer(wire::DeviceIDInfo);
-    writer.Byte(0).Byte(1).Value14(1).Byte(DeviceWords).Byte(DeviceBytes);
+    writer.Byte(0).Byte(wire::d9::IDPerEntryMode1).Value14(1).Byte(DeviceWords).Byte(DeviceBytes);
     writer.Value14(deviceID);
     AppendDevice(writer, model.DeviceAt(deviceID));
     return writer.Finish();
@@ -147,27 +153,29 @@ std::optional<Result> ReadChecked(const Bytes& frame, bool fits, std::size_t pos
 } // namespace
 
 std::optional<TypeReply> ReadTypeReply(const Bytes& frame) {
-    return ReadChecked<TypeReply>(frame, frame.size() == 5, 1, [](auto& reader, auto& reply) {
-        reply.type = reader.Byte();
-        reply.value = reader.Byte();
-    });
+    return ReadChecked<TypeReply>(frame, frame.size() == wire::TypeReplyLength, 1,
+                                  [](auto& reader, auto& reply) {
+                                      reply.type = reader.Byte();
+                                      reply.value = reader.Byte();
+                                  });
 }
 
 std::optional<InfoRequest> ReadInfoRequest(const Bytes& frame) {
-    return ReadChecked<InfoRequest>(frame, frame.size() == 13, 1, [](auto& reader, auto& request) {
-        request.word1 = reader.Value28();
-        request.word2 = reader.Value14();
-        request.count = reader.Value14();
-        request.first = reader.Value14();
-    });
+    return ReadChecked<InfoRequest>(frame, frame.size() == wire::f2::Length, 1,
+                                    [](auto& reader, auto& request) {
+                                        request.word1 = reader.Value28();
+                                        request.word2 = reader.Value14();
+                                        request.count = reader.Value14();
+                                        request.first = reader.Value14();
+                                    });
 }
 
 std::optional<std::vector<ChannelState>> ReadChannelOnOff(const Bytes& frame) {
     if (!wire::ChecksumMatches(frame))
         return std::nullopt;
-    FrameReader reader(frame, 3);
+    FrameReader reader(frame, wire::d6::EntryCount);
     const int count = reader.Byte();
-    if (frame.size() != 6 + 5 * static_cast<std::size_t>(count))
+    if (frame.size() != wire::d6::Length(static_cast<std::size_t>(count)))
         return std::nullopt;
     std::vector<ChannelState> entries;
     for (int r = 0; r < count; ++r) {
@@ -181,28 +189,32 @@ std::optional<std::vector<ChannelState>> ReadChannelOnOff(const Bytes& frame) {
 }
 
 std::optional<GainCommand> ReadGainChange(const Bytes& frame) {
-    const bool fits = (frame.size() == 11 || frame.size() == 13) && frame[1] == 2;
+    const bool fits =
+        (frame.size() == wire::e3::Length || frame.size() == wire::e3::LengthWithExtra) &&
+        frame[1] == wire::e3::Fixed1;
     return ReadChecked<GainCommand>(frame, fits, 2, [&](auto& reader, auto& command) {
         command.parameter = reader.Byte();
         reader.Value14(); // always 1
         command.deviceID = reader.Value14();
         command.value = reader.Value14();
-        if (frame.size() == 13)
+        if (frame.size() == wire::e3::LengthWithExtra)
             command.extra = reader.Value14();
     });
 }
 
 std::optional<SourceCommand> ReadSourceChange(const Bytes& frame) {
-    const bool fits = frame.size() == 12 && frame[4] == 5;
-    return ReadChecked<SourceCommand>(frame, fits, 5, [](auto& reader, auto& command) {
-        command.deviceID = reader.Value14();
-        command.source = reader.Value14();
-    });
+    const bool fits =
+        frame.size() == wire::d3::Length && frame[wire::d3::Fixed4Position] == wire::d3::Fixed4;
+    return ReadChecked<SourceCommand>(frame, fits, wire::d3::DeviceID,
+                                      [](auto& reader, auto& command) {
+                                          command.deviceID = reader.Value14();
+                                          command.source = reader.Value14();
+                                      });
 }
 
 std::optional<CrosspointCommand> ReadCrosspointChange(const Bytes& frame) {
     return ReadChecked<CrosspointCommand>(
-        frame, frame.size() == CrosspointChangeLength, 1, [](auto& reader, auto& command) {
+        frame, frame.size() == wire::crosspoint::Length, 1, [](auto& reader, auto& command) {
             command.mode = reader.Value14();
             command.source = reader.Value14();
             command.bus = reader.Value14();
@@ -217,7 +229,7 @@ std::optional<CrosspointCommand> ReadCrosspointChange(const Bytes& frame) {
 }
 
 std::optional<ShortTake> ReadOptoChange(const Bytes& frame) {
-    return ReadChecked<ShortTake>(frame, frame.size() == ShortTakeLength, 1,
+    return ReadChecked<ShortTake>(frame, frame.size() == wire::take::Length, 1,
                                   [](auto& reader, auto& take) {
                                       take.code = reader.Value14();
                                       take.field1 = reader.Value14();
@@ -226,7 +238,7 @@ std::optional<ShortTake> ReadOptoChange(const Bytes& frame) {
 }
 
 std::optional<ShortTake> ReadSimpleTake(const Bytes& frame) {
-    return ReadChecked<ShortTake>(frame, frame.size() == ShortTakeLength, 1,
+    return ReadChecked<ShortTake>(frame, frame.size() == wire::take::Length, 1,
                                   [](auto& reader, auto& take) {
                                       take.code = reader.Value14();
                                       take.field1 = reader.Value14();

@@ -93,7 +93,4 @@ struct ShortTake {
 std::optional<ShortTake> ReadOptoChange(const Bytes& frame);
 std::optional<ShortTake> ReadSimpleTake(const Bytes& frame);
 
-constexpr int CrosspointChangeLength = 33;
-constexpr int ShortTakeLength = 9;
-
 } // namespace orl::sim

@@ -1,5 +1,6 @@
 #include "Switcher.h"
 
+#include "CommandLayouts.h"
 #include "Describe.h"
 #include "Frames.h"
 #include "OrlError.h"
@@ -179,9 +180,9 @@ void Switcher::ApplySource(const Bytes& message, Outcome& outcome) {
 }
 
 void Switcher::ApplyTake(const Bytes& message, Outcome& outcome) {
-    if (message.size() == CrosspointChangeLength)
+    if (message.size() == wire::crosspoint::Length)
         ApplyCrosspoint(message, outcome);
-    else if (message.size() == ShortTakeLength)
+    else if (message.size() == wire::take::Length)
         ApplyShortTake(message, outcome);
     else
         outcome.text =

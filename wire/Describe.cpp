@@ -1,9 +1,11 @@
 #include "Describe.h"
 
+#include "CommandLayouts.h"
 #include "FrameReader.h"
 #include "Framing.h"
 #include "OrlError.h"
 #include "Protocol.h"
+#include "TableLayouts.h"
 
 #include <sstream>
 
@@ -13,14 +15,6 @@ namespace {
 
 constexpr std::size_t WholeHexBytes = 40;   // a frame up to this long shows whole
 constexpr std::size_t ExcerptHexBytes = 16; // a longer one shows this many first
-constexpr int InfoRequestLength = 13;
-constexpr int TypeReplyLength = 5;
-constexpr int CrosspointChangeLength = 33;
-constexpr int ShortTakeLength = 9;
-constexpr int SwitcherTypeLength = 10;
-constexpr int DeviceRangeMode = 0;
-constexpr int DeviceListMode = 10;
-constexpr int DeviceListWithByteMode = 3;
 
 std::string OnOff(int state) {
     return state == 1 ? "on" : state == 0 ? "off" : "state " + std::to_string(state);
@@ -78,19 +72,19 @@ void States(FrameReader& reader, std::ostringstream& text) {
 void DeviceData(FrameReader& reader, std::ostringstream& text) {
     reader.Byte();
     const int mode = reader.Byte();
-    if (mode == DeviceListMode || mode == DeviceListWithByteMode) {
+    if (mode == d9::DeviceListMode || mode == d9::DeviceListWithByteMode) {
         reader.Value14();
         text << "device list: " << reader.Value14() << " devices";
         return;
     }
     const int devices = reader.Value14();
-    if (mode == DeviceRangeMode) {
+    if (mode == d9::DeviceRangeMode) {
         text << "device data: " << devices << " devices from " << reader.Value14();
         return;
     }
     const int words = reader.Byte();
     const int bytes = reader.Byte();
-    if (devices != 1 || words < 3 || bytes < 2) {
+    if (devices != 1 || words < d9::SmallestWords || bytes < d9::SmallestBytes) {
         text << "device data: " << devices << " devices";
         return;
     }
@@ -98,7 +92,8 @@ void DeviceData(FrameReader& reader, std::ostringstream& text) {
     const int source = reader.Value14();
     reader.Value14();
     const int gain = reader.Value14();
-    reader.Skip(2 * static_cast<std::size_t>(words - 3) + 1);
+    reader.Skip(d9::WordSize * static_cast<std::size_t>(words - d9::SmallestWords) +
+                d9::StatusByte);
     const int status = reader.Byte();
     text << "device data: device " << id << " source "
          << (source == None ? std::string("none") : std::to_string(source + 1)) << " gain " << gain
@@ -132,7 +127,7 @@ void ChannelStates(FrameReader& reader, std::ostringstream& text) {
 }
 
 void InfoRequestWords(const Bytes& frame, FrameReader& reader, std::ostringstream& text) {
-    if (frame.size() != InfoRequestLength) {
+    if (frame.size() != f2::Length) {
         text << "information request of " << frame.size() << " bytes";
         return;
     }
@@ -177,12 +172,12 @@ void Gain(const Bytes& frame, FrameReader& reader, std::ostringstream& text) {
     const int device = reader.Value14();
     const int value = reader.Value14();
     text << "gain: parameter " << parameter << ", device " << device << ", value " << value;
-    if (frame.size() == 13)
+    if (frame.size() == e3::LengthWithExtra)
         text << ", extra " << reader.Value14();
 }
 
 void Source(FrameReader& reader, std::ostringstream& text) {
-    reader.Skip(4);
+    reader.SetPosition(d3::DeviceID);
     const int device = reader.Value14();
     text << "source change: device " << device << " to " << SourceText(reader.Value14());
 }
@@ -280,7 +275,7 @@ std::string Fields(const Bytes& frame) {
         Source(reader, text);
         break;
     case SwitcherType:
-        if (frame.size() == SwitcherTypeLength && reader.Byte() == 1) {
+        if (frame.size() == e5::Length && reader.Byte() == e5::AcceptedFormat) {
             reader.Skip(2);
             text << "switcher type " << reader.Value14();
         } else {
@@ -288,9 +283,9 @@ std::string Fields(const Bytes& frame) {
         }
         break;
     case Take:
-        if (frame.size() == CrosspointChangeLength)
+        if (frame.size() == crosspoint::Length)
             Crosspoint(reader, text);
-        else if (frame.size() == ShortTakeLength)
+        else if (frame.size() == take::Length)
             ShortTake(reader, text);
         else
             text << "take of " << frame.size() << " bytes: not known";
