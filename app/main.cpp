@@ -41,12 +41,16 @@ void ShowBeside(QWidget* parent, const QString& title, const std::string& text,
 }
 
 // The trace's lines: standard error, or the file appended to. A file that cannot be
-// opened is said once, and the trace goes to standard error instead.
+// opened is said once, and the trace goes to standard error instead. Opening never
+// waits: a FIFO nobody reads yet is opened for reading too, so that its reader can come
+// later (the lines it cannot hold meanwhile are dropped and counted).
 int TraceDescriptor(const orl::ConsoleOptions& options) {
     if (options.traceFile.empty())
         return STDERR_FILENO;
-    const int fd =
-        ::open(options.traceFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const char* path = options.traceFile.c_str();
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == ENXIO)
+        fd = ::open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         std::fprintf(stderr,
                      "orl-console: the trace cannot be written to %s: %s; it goes to "

@@ -6,16 +6,26 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace orl {
 
-// Only a pipe or a socket can stay full for good; a terminal or a file is left as it is.
+// A terminal, a pipe or a socket can stay full for good; a file on a disk cannot.
 LineWriter::LineWriter(int fd) : fd_(fd) {
     struct stat status = {};
-    if (::fstat(fd_, &status) != 0 || !(S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)))
+    if (::fstat(fd_, &status) != 0 || S_ISREG(status.st_mode))
         return;
+    if (!S_ISSOCK(status.st_mode)) {
+        const std::string path = "/proc/self/fd/" + std::to_string(fd);
+        const int own = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (own >= 0) {
+            fd_ = own;
+            ownFd_ = true;
+            return;
+        }
+    }
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0 && ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) == 0)
         savedFlags_ = flags;
@@ -26,6 +36,8 @@ LineWriter::~LineWriter() {
     Flush();
     if (savedFlags_ >= 0)
         ::fcntl(fd_, F_SETFL, savedFlags_);
+    if (ownFd_)
+        ::close(fd_);
 }
 
 void LineWriter::Write(std::string_view line) {

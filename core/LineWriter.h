@@ -1,10 +1,16 @@
 #pragma once
 // Writes lines of text (a trace) to a file descriptor without ever holding up the event
-// loop. When it is a pipe or socket nobody reads, lines wait in a small buffer, and once
-// that is full they are dropped and counted; when the reader catches up the waiting lines
-// follow, then one line "N trace lines dropped". Lines that cannot be written at all (a
-// full disk, a reader gone) are dropped and counted the same way, and the count follows
-// the next line that can be written.
+// loop. When it is a terminal nobody reads (output stopped with Ctrl-S, a stalled remote
+// session), a pipe or a socket, lines wait in a small buffer, and once that is full they
+// are dropped and counted; when the reader catches up the waiting lines follow, then one
+// line "N trace lines dropped". Lines that cannot be written at all (a full disk, a
+// reader gone) are dropped and counted the same way, and the count follows the next line
+// that can be written.
+//
+// A terminal, pipe or FIFO is opened anew, non-blocking, for the writer alone: the
+// descriptor it was given (shared with the shell that started the program) keeps its
+// flags. A socket, which cannot be opened anew, is made non-blocking while the writer
+// lives.
 
 #include <QPointer>
 
@@ -36,6 +42,7 @@ private:
     void DropWaiting();
 
     int fd_;
+    bool ownFd_ = false;  // fd_ was opened by the writer, and is closed with it
     int savedFlags_ = -1; // the descriptor's flags before it was made non-blocking, or -1
     std::string waiting_;
     std::size_t dropped_ = 0;

@@ -17,10 +17,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orl;
@@ -175,49 +179,112 @@ TEST(Trace, TraceWritesEveryMessageOfThePanelAndNothingWithoutIt) {
     EXPECT_TRUE(text.contains(" -> F5  poll\n"));
 }
 
-// The trace's writer behind a pipe nobody reads: the lines that do not fit are dropped and
-// counted, and once the reader catches up it gets every kept line in order, then the one
-// line that counts the dropped ones exactly, then what is written after.
-TEST(Trace, LinesAPipeCannotTakeAreCountedExactlyOnceTheReaderCatchesUp) {
-    int ends[2] = {-1, -1};
-    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-    ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
-    ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
-    constexpr int Written = 2000; // 200 kB: three times what the writer keeps waiting
-    std::string received;
-    {
-        LineWriter writer(ends[1]);
-        for (int i = 0; i < Written; ++i)
-            writer.Write("line " + std::to_string(i) + std::string(90, '.'));
-        const auto drain = [&] {
-            char chunk[4096];
-            for (ssize_t n; (n = ::read(ends[0], chunk, sizeof chunk)) > 0;)
-                received.append(chunk, static_cast<std::size_t>(n));
-        };
-        ASSERT_TRUE(test::WaitUntil([&] {
-            drain();
-            return received.find(" trace lines dropped\n") != std::string::npos;
-        }));
-        writer.Write("after");
-        ASSERT_TRUE(test::WaitUntil([&] {
-            drain();
-            return received.ends_with("after\n");
-        }));
-    }
-    ::close(ends[0]);
-    ::close(ends[1]);
+// A FIFO nobody reads yet does not hold the start up: the panel connects and polls, and
+// a reader that comes later finds the trace with the connection's events in it.
+TEST(Trace, AFifoWithoutAReaderDoesNotHoldThePanelUp) {
+    test::SimulatorProcess sim({}, 0, /*traced=*/true);
+    ASSERT_NE(sim.Port(), 0);
+    test::TempFolder fifoFolder("orl-trace-fifo");
+    const std::string fifo = fifoFolder.MadePath().string() + "/trace";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TracedPanel panel(sim.Port(), {"--trace=" + QString::fromStdString(fifo)});
+    ASSERT_TRUE(sim.WaitForLine("<- #1 F5 poll", 20000));
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    std::string text;
+    EXPECT_TRUE(test::WaitUntil([&] {
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(reader, chunk, sizeof chunk)) > 0;)
+            text.append(chunk, static_cast<std::size_t>(n));
+        return text.find(" -> F5  poll\n") != std::string::npos;
+    }));
+    ::close(reader);
+    EXPECT_NE(text.find(" -- connecting to 127.0.0.1:" + std::to_string(sim.Port()) + "\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(" -- connected\n"), std::string::npos) << text;
+}
 
-    std::istringstream lines(received);
-    std::string line;
-    int kept = 0;
-    while (std::getline(lines, line) && line.starts_with("line ")) {
-        ASSERT_EQ(line.substr(0, line.find('.')), "line " + std::to_string(kept));
-        ++kept;
+// The trace's writer behind a pipe or a terminal nobody reads (output stopped with
+// Ctrl-S, a stalled remote session): writing never waits; the lines that do not fit are
+// dropped and counted, and once the reader catches up it gets every kept line in order,
+// then the one line that counts the dropped ones exactly, then what is written after.
+// The descriptor handed over (shared with the shell) is left blocking as it was.
+TEST(Trace, LinesAPipeOrTerminalCannotTakeAreCountedExactlyOnceTheReaderCatchesUp) {
+    struct Ends {
+        int write = -1, read = -1;
+    };
+    const struct {
+        const char* what;
+        std::function<Ends()> open;
+        int written; // lines of 100 bytes: well beyond what the writer and the file hold
+    } rows[] = {
+        {"pipe",
+         [] {
+             int ends[2] = {-1, -1};
+             if (::pipe2(ends, O_CLOEXEC) != 0)
+                 return Ends{};
+             ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
+             return Ends{ends[1], ends[0]};
+         },
+         2000},
+        {"pseudo-terminal",
+         [] {
+             const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+             if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+                 return Ends{};
+             const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+             termios raw{};
+             ::tcgetattr(slave, &raw);
+             ::cfmakeraw(&raw);
+             ::tcsetattr(slave, TCSANOW, &raw);
+             return Ends{slave, master};
+         },
+         20000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Ends ends = row.open();
+        ASSERT_GE(ends.write, 0);
+        ASSERT_GE(ends.read, 0);
+        const int flags = ::fcntl(ends.write, F_GETFL);
+        ::fcntl(ends.read, F_SETFL, ::fcntl(ends.read, F_GETFL) | O_NONBLOCK);
+        std::string received;
+        {
+            LineWriter writer(ends.write);
+            for (int i = 0; i < row.written; ++i)
+                writer.Write("line " + std::to_string(i) + std::string(90, '.'));
+            EXPECT_EQ(::fcntl(ends.write, F_GETFL), flags);
+            const auto drain = [&] {
+                char chunk[4096];
+                for (ssize_t n; (n = ::read(ends.read, chunk, sizeof chunk)) > 0;)
+                    received.append(chunk, static_cast<std::size_t>(n));
+            };
+            ASSERT_TRUE(test::WaitUntil([&] {
+                drain();
+                return received.find(" trace lines dropped\n") != std::string::npos;
+            }));
+            writer.Write("after");
+            ASSERT_TRUE(test::WaitUntil([&] {
+                drain();
+                return received.ends_with("after\n");
+            }));
+        }
+        ::close(ends.read);
+        ::close(ends.write);
+
+        std::istringstream lines(received);
+        std::string line;
+        int kept = 0;
+        while (std::getline(lines, line) && line.starts_with("line ")) {
+            ASSERT_EQ(line.substr(0, line.find('.')), "line " + std::to_string(kept));
+            ++kept;
+        }
+        EXPECT_GT(kept, 0);
+        EXPECT_LT(kept, row.written);
+        EXPECT_EQ(line, std::to_string(row.written - kept) + " trace lines dropped");
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line, "after");
+        EXPECT_FALSE(std::getline(lines, line));
     }
-    EXPECT_GT(kept, 0);
-    EXPECT_LT(kept, Written);
-    EXPECT_EQ(line, std::to_string(Written - kept) + " trace lines dropped");
-    ASSERT_TRUE(std::getline(lines, line));
-    EXPECT_EQ(line, "after");
-    EXPECT_FALSE(std::getline(lines, line));
 }
