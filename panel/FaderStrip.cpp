@@ -89,6 +89,15 @@ FaderStrip::FaderStrip(QWidget* panel) {
     lblLink->setStyleSheet(QStringLiteral(
         "QLabel { color: white; background-color: rgb(176, 0, 0); border: 2px solid white; }"));
 
+    // Below the link's line, over the lower part of the slider's travel.
+    lblLocked =
+        MakeLabel(f, QStringLiteral("lblLocked"), QStringLiteral("Locked"), 45, 4420, 1605, 900);
+    lblLocked->setFont(Font(QStringLiteral("Liberation Sans"), 20, true));
+    lblLocked->setAlignment(Qt::AlignCenter);
+    lblLocked->setAccessibleName(QStringLiteral("Panel locked"));
+    lblLocked->setStyleSheet(QStringLiteral(
+        "QLabel { color: black; background-color: rgb(255, 176, 0); border: 3px solid black; }"));
+
     holdTimer_.setSingleShot(true);
     QObject::connect(&holdTimer_, &QTimer::timeout, frSlider, [this] { ReleaseHeldGain(); });
     // Let go, the thumb stays where the operator left it until GainHoldMs after the last
@@ -101,12 +110,13 @@ FaderStrip::FaderStrip(QWidget* panel) {
                                          cmdBtn3, cmdBtn4, cmdOn, cmdOff})
         w->show();
     lblLink->hide();
+    lblLocked->hide();
 }
 
 FaderStrip::~FaderStrip() {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{lblLink, cmbSource, lblGain, sliGain, cmdZerodb, cmdBtn1,
-                                         cmdBtn2, cmdBtn3, cmdBtn4, cmdOn, cmdOff, frSlider})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblLocked, lblLink, cmbSource, lblGain,
+                                                      sliGain, cmdZerodb, cmdBtn1, cmdBtn2, cmdBtn3,
+                                                      cmdBtn4, cmdOn, cmdOff, frSlider})
         delete w;
 }
 
@@ -185,6 +195,12 @@ void FaderStrip::ShowLink(LinkState state) const {
     lblLink->setVisible(!live);
     if (!live)
         lblLink->raise();
+}
+
+void FaderStrip::ShowLocked(bool locked) const {
+    lblLocked->setVisible(locked);
+    if (locked)
+        lblLocked->raise();
 }
 
 // ---- The operator's hold on the slider ------------------------------------------------

@@ -53,6 +53,10 @@ public:
     // strip says why ("No connection to the switcher", "The switcher is not answering").
     void ShowLink(LinkState state) const;
     QLabel* lblLink = nullptr;
+    // "Locked" across the strip, large enough to read across a room, while the panel lock
+    // refuses presses; the tallies and the gain stay in sight.
+    void ShowLocked(bool locked) const;
+    QLabel* lblLocked = nullptr;
 
     // ---- The operator's hold on the slider ----
     // A gain from the switcher is kept back while the operator holds the slider or moved

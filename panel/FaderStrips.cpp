@@ -53,6 +53,7 @@ void frmMain::AddStrip() {
         Guarded([this, index, gain] { TakeSwitcherGain(index, gain); });
     };
     strip.ShowLink(link_.CurrentLinkState());
+    strip.ShowLocked(Locked());
 }
 
 void frmMain::RemoveStrip(int index) {
@@ -134,6 +135,7 @@ void frmMain::LoadFaders() {
         v_.LoadedFaderCount = v_.FaderCount;
         SetWindowWidthTwips(LastStripLeft() + RightEdgeAllowance);
         FollowWithButtonColumn();
+        emit stateShown();
     } catch (...) {
         log_.WriteErrorLog("Error Loading Faders", "Display Error");
     }
@@ -152,6 +154,7 @@ void frmMain::UnloadFaders() {
             SetWindowWidthTwips(SingleStripWidth);
         }
         FollowWithButtonColumn();
+        emit stateShown();
     } catch (...) {
         log_.WriteErrorLog("Error Loading Faders", "Display Error");
     }
@@ -193,6 +196,7 @@ void frmMain::TakeSwitcherGain(int index, int gainPosition) {
     const std::int16_t gain = ToInteger(static_cast<long long>(gainPosition));
     v_.FaderGain[index] = gain;
     Strip(index).ShowGain(gain, InitOffThreshold);
+    emit stateShown();
 }
 
 void frmMain::InitAllSliders() {
@@ -212,8 +216,9 @@ void frmMain::sliGain_Scroll(int index) {
         return;
     try {
         FaderStrip& s = MutableStrip(index);
-        if (!link_.Live()) {
-            // Nothing can be sent: the slider goes back to the gain it showed.
+        if (PressesRefused()) {
+            // Nothing can be sent (or the panel is locked): the slider goes back to the
+            // gain it showed.
             s.ShowGain(v_.FaderGain[index], InitOffThreshold);
             return;
         }
@@ -224,6 +229,7 @@ void frmMain::sliGain_Scroll(int index) {
         v_.FaderGain[index] = ToInteger(static_cast<long long>(gain));
         s.lblGain->setText(GainLabelText(gain, MoveOffThreshold));
         link_.SendGainChange(TCPComm::FaderGainParameter, gain, v_.FaderDeviceID[index], None);
+        emit stateShown();
     } catch (...) {
         log_.WriteErrorLog("Error Sending gain change", "Connection Error");
     }
@@ -234,8 +240,19 @@ void frmMain::sliGain_KeyUp(int index, int keyCode) {
         sliGain_Scroll(index);
 }
 
+void frmMain::MoveGain(int index, int gainPosition) {
+    if (PressesRefused())
+        return;
+    QSlider* slider = Strip(index).sliGain;
+    {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(-gainPosition);
+    }
+    sliGain_Scroll(index);
+}
+
 void frmMain::cmdZerodb_Click(int index) {
-    if (!link_.Live())
+    if (PressesRefused())
         return; // nothing can be sent, so the thumb stays where the switcher has it
     QSlider* slider = Strip(index).sliGain;
     {

@@ -67,6 +67,7 @@ void frmMain::UpdateActiveSource(int index) {
         if (entry < combo->count())
             combo->setCurrentIndex(entry);
         v_.UpdatingControls = false;
+        emit stateShown();
     } catch (...) {
         v_.UpdatingControls = false;
         log_.WriteErrorLog("Error updating Active Source", "Display Error");
@@ -76,7 +77,19 @@ void frmMain::UpdateActiveSource(int index) {
 void frmMain::cmbSource_Click(int index) {
     if (v_.UpdatingControls)
         return;
-    const int e = Strip(index).cmbSource->currentIndex();
+    QComboBox* combo = Strip(index).cmbSource;
+    if (PressesRefused()) {
+        // The pick cannot act: the list shows the strip's source again.
+        const QSignalBlocker quiet(combo);
+        const std::int16_t current = v_.FaderSource[index];
+        const int entry = current == None ? 0 : current;
+        if (entry < combo->count()) {
+            combo->setCurrentIndex(entry);
+            PutInField(combo, combo->itemText(entry));
+        }
+        return;
+    }
+    const int e = combo->currentIndex();
     if (e < 0)
         return; // nothing chosen: nothing to send
     const std::int16_t source = e == 0 ? None : ToInteger(static_cast<long long>(e));
@@ -85,6 +98,20 @@ void frmMain::cmbSource_Click(int index) {
         v_.InputChannels[source - 1].AttributesWanted = true;
     v_.InchanRequestPending = true;
     link_.SendSourceChange(v_.FaderSource[index], v_.FaderDeviceID[index]);
+    emit stateShown();
+}
+
+void frmMain::ChooseSource(int index, int entry) {
+    QComboBox* combo = Strip(index).cmbSource;
+    if (PressesRefused() || entry < 0 || entry >= combo->count())
+        return;
+    {
+        // The choice is sent once, below, however the combo box's signals are wired.
+        const QSignalBlocker quiet(combo);
+        combo->setCurrentIndex(entry);
+        PutInField(combo, combo->itemText(entry));
+    }
+    cmbSource_Click(index);
 }
 
 void frmMain::cmbSource_KeyPress(int index, int keyAscii) {

@@ -34,6 +34,7 @@ void frmMain::ShowChannelState(int strip) {
     s.ShowBus(StripButton::Btn1, v_.FaderOnProgram[strip]);
     s.ShowBus(StripButton::Btn2, v_.FaderOnOffline[strip]);
     s.ShowBus(StripButton::Btn3, v_.FaderOnCue[strip]);
+    emit stateShown();
 }
 
 void frmMain::ShowLinkState(LinkState state) {
@@ -41,6 +42,7 @@ void frmMain::ShowLinkState(LinkState state) {
         s->ShowLink(state);
     // The user buttons cannot act either; their column is dimmed with the strips.
     column_->Frame()->setEnabled(state == LinkState::Live);
+    emit stateShown();
 }
 
 namespace {
@@ -58,7 +60,7 @@ void frmMain::cmdOff_Click(int index) {
 // ON turns the source's on-opto on and its off-opto off; OFF does the reverse. The strip
 // shows the new state at once; the switcher's report confirms it.
 void frmMain::SwitchChannel(int index, bool on) {
-    if (!link_.Live())
+    if (PressesRefused())
         return;
     const std::int16_t source = v_.FaderSource[index];
     if (source < 1 || source == None)
@@ -103,21 +105,21 @@ void ToggleBus(Variables& v, TCPComm& link, int index, std::int16_t bus, Table<b
 } // namespace
 
 void frmMain::cmdBtn1_Click(int index) {
-    if (!BusInUse(v_.ProgramBus) || !link_.Live())
+    if (!BusInUse(v_.ProgramBus) || PressesRefused())
         return;
     ToggleBus(v_, link_, index, v_.ProgramBus, v_.FaderOnProgram, 0);
     ShowChannelState(index);
 }
 
 void frmMain::cmdBtn2_Click(int index) {
-    if (!BusInUse(v_.OfflineBus) || !link_.Live())
+    if (!BusInUse(v_.OfflineBus) || PressesRefused())
         return;
     ToggleBus(v_, link_, index, v_.OfflineBus, v_.FaderOnOffline, wire::OffBusExtraWord);
     ShowChannelState(index);
 }
 
 void frmMain::cmdBtn3_Click(int index) {
-    if (!BusInUse(v_.CueBus) || !link_.Live())
+    if (!BusInUse(v_.CueBus) || PressesRefused())
         return;
     ToggleBus(v_, link_, index, v_.CueBus, v_.FaderOnCue, wire::OffBusExtraWord);
     ShowChannelState(index);
@@ -128,7 +130,7 @@ void frmMain::cmdBtn3_Click(int index) {
 // output the press took, even when the strip's source changed while it was held; a
 // press that took nothing lets go of nothing.
 void frmMain::cmdBtn4_MouseDown(int index) {
-    if (!link_.Live() || v_.FaderIFBHeld[index] != None)
+    if (PressesRefused() || v_.FaderIFBHeld[index] != None)
         return;
     const InputChannelRecord* rec = InputChannelOf(v_, v_.FaderSource[index]);
     if (rec == nullptr || rec->IFBOutput == None)
@@ -192,6 +194,7 @@ void frmMain::UpdateBussButtonTally() {
                 }
             }
         }
+        emit stateShown();
     } catch (...) {
         log_.WriteErrorLog("Error updating buttons", "Display Error");
     }

@@ -61,7 +61,7 @@ void frmMain::SetupButtons() {
 }
 
 void frmMain::cmdUserButton_Click(int index) {
-    if (!link_.Live())
+    if (PressesRefused())
         return; // a press that cannot reach the switcher changes nothing
     try {
         UserButtonRecord& b = ButtonRecord(v_, index);
@@ -106,7 +106,7 @@ void frmMain::cmdUserButton_Click(int index) {
 // what the press drove, whatever was configured meanwhile; a press that sent nothing
 // (no link, another type) lets go of nothing.
 void frmMain::cmdUserButton_MouseDown(int index) {
-    if (!link_.Live())
+    if (PressesRefused())
         return;
     try {
         UserButtonRecord& b = ButtonRecord(v_, index);
@@ -150,6 +150,10 @@ void frmMain::cmdUserButton_MouseUp(int index) {
     } catch (...) {
         log_.ReportError("Error Processing User Button", "Button Error");
     }
+}
+
+bool frmMain::UserButtonLit(int index) const {
+    return column_->Button(index)->BackgroundColour() == ActiveColour;
 }
 
 void frmMain::UpdateUserButtonTally() {
@@ -196,6 +200,7 @@ void frmMain::UpdateUserButtonTally() {
                 break;
             }
         }
+        emit stateShown();
     } catch (...) {
         log_.WriteErrorLog("Error updating buttons", "Display Error");
     }

@@ -8,6 +8,7 @@
 #include "DeviceListing.h"
 #include "Look.h"
 #include "OrlError.h"
+#include "PressLock.h"
 #include "ScreenFit.h"
 #include "Twips.h"
 
@@ -62,6 +63,7 @@ frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
     client_ = MakeScrollingClient(this, panel_);
     PaintBackground(client_->viewport(), PanelColour);
     setCentralWidget(client_);
+    lock_ = std::make_unique<PressLock>(panel_);
 
     AddStrip();
     column_ = std::make_unique<ButtonColumn>(panel_);
@@ -107,6 +109,8 @@ void frmMain::CreateMenus() {
     mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
     QAction* mnuDebug = mnuFIle->addAction(QStringLiteral("&Debug"));
     mnuDebug->setObjectName(QStringLiteral("mnuDebug"));
+    mnuLock_ = mnuFIle->addAction(QStringLiteral("&Lock"));
+    mnuLock_->setObjectName(QStringLiteral("mnuLock"));
     QAction* mnuExit = mnuFIle->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -116,6 +120,7 @@ void frmMain::CreateMenus() {
 
     ConnectGuarded(mnuSetup, &QAction::triggered, [this] { mnuSetup_Click(); });
     ConnectGuarded(mnuDebug, &QAction::triggered, [this] { mnuDebug_Click(); });
+    ConnectGuarded(mnuLock_, &QAction::triggered, [this] { mnuLock_Click(); });
     ConnectGuarded(mnuExit, &QAction::triggered, [this] { mnuExit_Click(); });
     ConnectGuarded(mnuAbout, &QAction::triggered, [this] { mnuAbout_Click(); });
 }
@@ -244,6 +249,7 @@ void frmMain::Form_Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
+    emit unloading();
     // A button still held is let go while the link can still carry its release.
     for (ColourButton* button : findChildren<ColourButton*>())
         button->EndPress();

@@ -25,6 +25,7 @@ class QScrollArea;
 namespace orl {
 
 class frmAbout;
+class PressLock;
 
 class frmMain : public QMainWindow, public IPanelWindow {
     Q_OBJECT
@@ -45,6 +46,14 @@ public:
     void mnuDebug_Click();
     void mnuExit_Click();
     void mnuAbout_Click();
+    void mnuLock_Click();
+
+    // The panel lock: every operator press (mouse, keyboard, control surface) is refused,
+    // while the tallies, gains and sources keep following the switcher.
+    void SetLocked(bool locked);
+    bool Locked() const;
+    // True while a press cannot act: the link is not live, or the panel is locked.
+    bool PressesRefused() const;
 
     // Fader strips
     void LoadFaders();
@@ -57,6 +66,9 @@ public:
     static constexpr int KeyHome = 36;
     void sliGain_KeyUp(int index, int keyCode);
     void cmdZerodb_Click(int index);
+    // The slider put at `gainPosition` and moved there, as by the operator (a control
+    // surface's fader).
+    void MoveGain(int index, int gainPosition);
     // "  +12db", "  -12.5db", "  Off" below the threshold (-99.9 or -79.9)
     static QString GainLabelText(int gainPosition, double offThreshold);
 
@@ -77,6 +89,8 @@ public:
     void cmbSource_KeyPress(int index, int keyAscii);
     // Leaving the selector puts the current choice back; only a pick or Enter chooses.
     void cmbSource_LostFocus(int index);
+    // Entry `entry` of the list (0 "Undefined", n input n) picked, as by the operator.
+    void ChooseSource(int index, int entry);
 
     // User buttons
     void SetupButtons();
@@ -84,6 +98,8 @@ public:
     void cmdUserButton_MouseDown(int index);
     void cmdUserButton_MouseUp(int index);
     void UpdateUserButtonTally() override;
+    // Whether the user button shows its tally lit.
+    bool UserButtonLit(int index) const;
 
     // IPanelWindow
     void SetCaption(const std::string& caption) override;
@@ -111,6 +127,13 @@ public:
     QTimer& DecodeTimer() { return tmrDecode_; }
     int WindowWidthTwips() const;
     void SetWindowWidthTwips(int twips);
+
+signals:
+    // The strips, the user buttons, the link state or the lock show something new: the
+    // other views of the panel (a control surface) follow.
+    void stateShown();
+    // The panel closes: presses other inputs hold end now, while the link can carry them.
+    void unloading();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -157,6 +180,8 @@ private:
     std::vector<std::unique_ptr<FaderStrip>> strips_;
     std::unique_ptr<ButtonColumn> column_; // frBtns and cmdUserButton(0 .. 7)
     frmAbout* about_ = nullptr;
+    QAction* mnuLock_ = nullptr;
+    std::unique_ptr<PressLock> lock_;
     SetupDialogOpener openSetupDialog_;
     bool unloaded_ = false;
     bool keyMoveInProgress_ = false; // Home/End: the move is sent on key release
