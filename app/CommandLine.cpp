@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QHostAddress>
 
 #include <filesystem>
 
@@ -9,7 +10,8 @@ namespace orl {
 namespace {
 
 constexpr const char* Usage =
-    "Usage: orl-console [--folder DIR] [--trace[=FILE]] [--help] [--version]\n";
+    "Usage: orl-console [--folder DIR] [--trace[=FILE]] [--osc PORT [--osc-bind ADDRESS]]\n"
+    "                   [--locked] [--help] [--version]\n";
 constexpr std::string_view TraceToFile = "--trace=";
 
 // Every byte one character and back: option names are ASCII, and the bytes of a value
@@ -70,7 +72,19 @@ CommandLineOutcome ParseCommandLine(const std::vector<std::string>& arguments,
     const QCommandLineOption trace(
         "trace", "Write every message sent to and received from the switcher, one line each, "
                  "to standard error; --trace=FILE appends them to FILE.");
-    parser.addOptions({help, version, folder, trace});
+    const QCommandLineOption osc(
+        "osc",
+        "Take presses from control surfaces and tell them the panel's state: OSC messages "
+        "over UDP on PORT of 127.0.0.1 (see the manual page for the addresses).",
+        "PORT");
+    const QCommandLineOption oscBind(
+        "osc-bind",
+        "Listen for OSC on ADDRESS instead (0.0.0.0: every network of this computer, so "
+        "that anyone who reaches it can work the panel).",
+        "ADDRESS");
+    const QCommandLineOption locked(
+        "locked", "Start with the panel locked: no press acts until File > Unlock.");
+    parser.addOptions({help, version, folder, trace, osc, oscBind, locked});
 
     // --trace=FILE is taken here: the parser knows options with a value always or never.
     QStringList rest;
@@ -108,6 +122,28 @@ CommandLineOutcome ParseCommandLine(const std::vector<std::string>& arguments,
             return Failure("--folder wants a folder.");
         options.folder = AbsoluteFolder(dir);
     }
+    const QStringList ports = parser.values(osc);
+    if (ports.size() > 1)
+        return Failure("--osc given more than once.");
+    if (!ports.isEmpty()) {
+        bool number = false;
+        const uint port = ports.front().toUInt(&number);
+        if (!number || port < 1 || port > 65535)
+            return Failure("--osc wants a UDP port from 1 to 65535.");
+        options.oscPort = static_cast<int>(port);
+    }
+    const QStringList binds = parser.values(oscBind);
+    if (binds.size() > 1)
+        return Failure("--osc-bind given more than once.");
+    if (!binds.isEmpty()) {
+        if (ports.isEmpty())
+            return Failure("--osc-bind needs --osc PORT.");
+        const QHostAddress address(binds.front());
+        if (address.isNull())
+            return Failure("--osc-bind wants a numeric IP address, such as 0.0.0.0.");
+        options.oscBind = ToBytes(address.toString());
+    }
+    options.locked = parser.isSet(locked);
     return {};
 }
 

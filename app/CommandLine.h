@@ -1,6 +1,7 @@
 #pragma once
-// The panel's command line: --help, --version, --folder DIR and --trace[=FILE]. Read
-// before any window exists, so the first two work without a display.
+// The panel's command line: --help, --version, --folder DIR, --trace[=FILE], --osc PORT,
+// --osc-bind ADDRESS and --locked. Read before any window exists, so the first two work
+// without a display.
 
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@ struct ConsoleOptions {
     std::string folder;    // --folder DIR made absolute, its bytes as given; empty when not given
     bool trace = false;    // --trace or --trace=FILE
     std::string traceFile; // FILE of --trace=FILE; empty: standard error
+    int oscPort = 0;       // --osc PORT; 0: no control surface
+    std::string oscBind = "127.0.0.1"; // --osc-bind ADDRESS, a numeric IPv4 or IPv6 address
+    bool locked = false;               // --locked: the panel starts locked
 };
 
 struct CommandLineOutcome {

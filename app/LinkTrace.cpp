@@ -42,6 +42,10 @@ void LinkTrace::Event(const std::string& text) {
     Line("--", text, {});
 }
 
+void LinkTrace::Surface(bool received, const std::string& text) {
+    Line(received ? "<-" : "->", "OSC", text);
+}
+
 void LinkTrace::Line(const char* direction, const std::string& hex,
                      const std::string& meaning) noexcept {
     try {

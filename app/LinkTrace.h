@@ -30,6 +30,9 @@ public:
     void Dropped(const std::uint8_t* bytes, std::size_t stray, std::size_t brokenOff) override;
     // "12.345 -- connected": a connection event between the messages.
     void Event(const std::string& text) override;
+    // A control surface's message: "<- OSC  /strip/2/on i 1 from 127.0.0.1:9000", or the
+    // panel's state told to it ("->").
+    void Surface(bool received, const std::string& text);
 
 private:
     void Line(const char* direction, const std::string& hex, const std::string& meaning) noexcept;

@@ -4,6 +4,7 @@
 #include "ErrorLog.h"
 #include "FolderLock.h"
 #include "LinkTrace.h"
+#include "OscSurface.h"
 #include "TerminationSignal.h"
 #include "Variables.h"
 #include "frmMain.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -104,6 +106,28 @@ int main(int argc, char** argv) {
         window.close();
         QCoreApplication::exit(0);
     });
+
+    // The control surface, when asked for: it goes before the window it works.
+    std::unique_ptr<orl::OscSurface> surface;
+    if (options.oscPort != 0) {
+        surface = std::make_unique<orl::OscSurface>(window, state, log);
+        if (trace)
+            surface->SetTrace([t = trace.get()](bool received, const std::string& text) {
+                t->Surface(received, text);
+            });
+        const QString address = QString::fromStdString(options.oscBind);
+        QString error;
+        if (!surface->Listen(QHostAddress(address), static_cast<quint16>(options.oscPort), error)) {
+            const std::string where = options.oscBind + " port " + std::to_string(options.oscPort);
+            ShowBeside(&window, QStringLiteral("Control Surface"),
+                       "Control surfaces cannot reach the panel: UDP " + where + ": " +
+                           error.toStdString() + "\n\nThe panel runs without them.",
+                       "OSC cannot listen on UDP " + where + ": " + error.toStdString());
+            surface.reset();
+        }
+    }
+    if (options.locked)
+        window.SetLocked(true);
 
     std::unique_ptr<orl::FolderLock> folderLock;
     if (!folder.problem.empty()) {

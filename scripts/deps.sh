@@ -8,6 +8,7 @@ orl_packages=(
     clang libclang-rt-dev clang-format clang-tidy
     xvfb xauth x11-apps x11-utils imagemagick fonts-liberation stress-ng
     dpkg-dev desktop-file-utils lintian xdotool
+    liblo-dev liblo-tools
 )
 
 orl_install_deps() {
