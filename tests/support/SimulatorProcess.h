@@ -128,6 +128,7 @@ public:
                 return i;
         return -1;
     }
+    QString Line(int i) const { return i >= 0 && i < lines_.size() ? lines_[i] : QString(); }
     // The last trace lines from `mark` on, polls left out, for a failure message.
     QString Tail(int mark = 0, int count = 12) const {
         QStringList tail;
