@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -20,27 +21,40 @@ using Message = std::unique_ptr<std::remove_pointer_t<lo_message>, MessageFree>;
 
 constexpr std::size_t ShownStringLength = 32;
 
+// liblo's arguments lie at 4-byte steps in its buffer, not at the alignment of lo_arg:
+// they are copied out, never read through the union.
+template <typename T> T Value(const lo_arg* arg) {
+    T value{};
+    std::memcpy(&value, static_cast<const void*>(arg), sizeof value);
+    return value;
+}
+
+const char* Text(const lo_arg* arg) {
+    return reinterpret_cast<const char*>(arg);
+}
+
 // One argument in words: its type tag and its value ("i 1", "f -3.5", "s MIC").
 std::string ArgumentText(char type, const lo_arg* arg) {
     char text[64];
     switch (type) {
     case LO_INT32:
-        std::snprintf(text, sizeof text, "i %d", static_cast<int>(arg->i));
+        std::snprintf(text, sizeof text, "i %d", Value<std::int32_t>(arg));
         return text;
     case LO_INT64:
-        std::snprintf(text, sizeof text, "h %lld", static_cast<long long>(arg->h));
+        std::snprintf(text, sizeof text, "h %lld",
+                      static_cast<long long>(Value<std::int64_t>(arg)));
         return text;
     case LO_FLOAT:
-        std::snprintf(text, sizeof text, "f %g", static_cast<double>(arg->f));
+        std::snprintf(text, sizeof text, "f %g", static_cast<double>(Value<float>(arg)));
         return text;
     case LO_DOUBLE:
-        std::snprintf(text, sizeof text, "d %g", arg->d);
+        std::snprintf(text, sizeof text, "d %g", Value<double>(arg));
         return text;
     case LO_STRING:
     case LO_SYMBOL: {
         std::string shown(1, type);
         shown += ' ';
-        for (const char* c = &arg->s; *c != '\0' && shown.size() < ShownStringLength + 2; ++c)
+        for (const char* c = Text(arg); *c != '\0' && shown.size() < ShownStringLength + 2; ++c)
             shown += *c >= 0x20 && *c < 0x7F ? *c : '?';
         return shown;
     }
@@ -55,16 +69,16 @@ std::optional<double> NumberOf(char type, const lo_arg* arg, bool truthValues) {
     double value = 0;
     switch (type) {
     case LO_INT32:
-        value = arg->i;
+        value = Value<std::int32_t>(arg);
         break;
     case LO_INT64:
-        value = static_cast<double>(arg->h);
+        value = static_cast<double>(Value<std::int64_t>(arg));
         break;
     case LO_FLOAT:
-        value = arg->f;
+        value = Value<float>(arg);
         break;
     case LO_DOUBLE:
-        value = arg->d;
+        value = Value<double>(arg);
         break;
     case LO_TRUE:
         if (!truthValues)

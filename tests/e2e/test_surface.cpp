@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -114,10 +115,15 @@ public:
                 continue;
             const std::string address = lo_get_path(d.data(), d.size());
             const char type = lo_message_get_types(m)[0];
-            lo_arg* arg = lo_message_get_argv(m)[0];
-            told_[address] = type == 'i'   ? "i " + std::to_string(arg->i)
-                             : type == 'f' ? "f " + QString::number(arg->f).toStdString()
-                                           : "s " + std::string(&arg->s);
+            // The argument's bytes copied out: liblo does not align them for lo_arg.
+            const void* arg = lo_message_get_argv(m)[0];
+            std::int32_t i = 0;
+            float f = 0;
+            std::memcpy(&i, arg, sizeof i);
+            std::memcpy(&f, arg, sizeof f);
+            told_[address] = type == 'i'   ? "i " + std::to_string(i)
+                             : type == 'f' ? "f " + QString::number(f).toStdString()
+                                           : "s " + std::string(static_cast<const char*>(arg));
             lo_message_free(m);
         }
         return told_;
