@@ -134,6 +134,10 @@ void OscSurface::Handle(const QByteArray& datagram, const QHostAddress& from, qu
         Ignore(shown + ": no strip " + Number(command.index));
         return;
     }
+    if (command.control == Control::Source && command.value > v_.InputCount) {
+        Ignore(shown + ": no input " + std::to_string(static_cast<int>(command.value)));
+        return;
+    }
     if (command.control == Control::Button && command.index >= UserButtonCount) {
         Ignore(shown + ": no user button " + Number(command.index));
         return;
@@ -187,11 +191,13 @@ void OscSurface::Act(const QHostAddress& from, const Command& command) {
         return;
     case Control::Ifb:
         // One press, one release: a second press or a release without a press is nothing.
+        // A press the window holds already (the mouse's) is the window's to end.
         if (command.pressed) {
-            if (heldIfb_.contains(i) || window_.PressesRefused())
+            if (heldIfb_.contains(i) || v_.FaderIFBHeld[i] != None)
                 return;
-            heldIfb_.emplace(i, from);
             window_.cmdBtn4_MouseDown(i);
+            if (v_.FaderIFBHeld[i] != None) // it reached the switcher
+                heldIfb_.emplace(i, from);
         } else if (heldIfb_.erase(i) != 0) {
             window_.cmdBtn4_MouseUp(i);
         }

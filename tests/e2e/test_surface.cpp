@@ -277,8 +277,9 @@ TEST(ControlSurface, NothingIsSentWhileTheLinkIsSilentOrThePanelLocked) {
     surface.Send("/strip/1/source", "i", 5);
     surface.SendBytes("/strip/1/on\0\0\0\0,i\0\0"); // its argument missing
     surface.Send("/strip/1/mute", "i", 1);
+    surface.Send("/strip/1/source", "i", 33); // the switcher has 32 inputs
     QTest::mouseClick(panel.window->Strip(1).cmdOn, Qt::LeftButton);
-    EXPECT_TRUE(WaitUntil([&] { return panel.surface->IgnoredCount() == 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return panel.surface->IgnoredCount() == 3; }));
     // Unlocked: the next press is the first the switcher hears.
     panel.window->mnuLock_Click();
     EXPECT_FALSE(panel.window->Strip(0).lblLocked->isVisible());
