@@ -2,14 +2,10 @@
 // What the link and the dialogs ask of the main window after they changed the panel
 // state. frmMain implements it; tests hand the link a recording fake.
 
-#include "Colours.h"
-
 #include <cstdint>
 #include <string>
 
 namespace orl {
-
-enum class StripButton { On, Off, Btn1, Btn2, Btn3, Btn4 }; // Btn1 PGM, 2 OFFLN, 3 CUE, 4 IFB
 
 // Whether an operator's press can reach the switcher: Down while the socket is not
 // connected, Silent while the switcher leaves polls unanswered, Live otherwise.

@@ -3,6 +3,7 @@
 #include "Look.h"
 #include "OrlError.h"
 #include "Twips.h"
+#include "Variables.h"
 
 namespace orl {
 
@@ -36,6 +37,7 @@ ButtonColumn::ButtonColumn(QWidget* panel) {
         button->SetBackgroundColour(IdleColour);
         button->show();
         cmdUserButton_[static_cast<std::size_t>(k)] = button;
+        ShowLabel(k, button->text(), TypeCode(UserButtonType::Undefined));
     }
 }
 
@@ -43,6 +45,45 @@ ColourButton* ButtonColumn::Button(int index) const {
     if (index < 0 || index >= ButtonCount)
         ThrowSubscript();
     return cmdUserButton_[static_cast<std::size_t>(index)];
+}
+
+namespace {
+
+QString KindOf(std::int16_t buttonType) {
+    switch (static_cast<UserButtonType>(buttonType)) {
+    case UserButtonType::RelayToggle:
+    case UserButtonType::RelayToggleOptoTally:
+    case UserButtonType::OptoToggle:
+    case UserButtonType::OptoToggleOptoTally:
+        return QStringLiteral("toggle");
+    case UserButtonType::RelayFollows:
+    case UserButtonType::RelayFollowsOptoTally:
+    case UserButtonType::OptoFollows:
+    case UserButtonType::OptoFollowsOptoTally:
+        return QStringLiteral("follows: on while held");
+    case UserButtonType::RelayMomentary:
+    case UserButtonType::RelayMomentaryOptoTally:
+        return QStringLiteral("momentary");
+    default:
+        return QStringLiteral("not in use");
+    }
+}
+
+} // namespace
+
+void ButtonColumn::ShowLabel(int index, const QString& label, std::int16_t buttonType) const {
+    ColourButton* button = Button(index);
+    button->setText(label);
+    const QString name = QStringLiteral("User button %1, %2").arg(index + 1).arg(label);
+    if (button->accessibleName() != name)
+        button->setAccessibleName(name);
+    const QString kind = KindOf(buttonType);
+    if (button->accessibleDescription() != kind)
+        button->setAccessibleDescription(kind);
+}
+
+void ButtonColumn::ShowTally(int index, bool lit) const {
+    Button(index)->SetBackgroundColour(lit ? ActiveColour : IdleColour);
 }
 
 std::optional<int> ButtonColumn::Follow(int lastStripLeft, bool display) {

@@ -8,6 +8,7 @@
 #include <QFrame>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace orl {
@@ -25,6 +26,12 @@ public:
     QFrame* Frame() const { return frBtns_; }
     ColourButton* Button(int index) const; // throws the subscript error outside 0 .. 7
     const std::array<ColourButton*, ButtonCount>& Buttons() const { return cmdUserButton_; }
+
+    // The display rules of a button: its caption (the label), and what a screen reader
+    // hears with it (its number, label and kind: toggle, follows, momentary); its tally
+    // lit (ActiveColour and the mark of a lit button) or idle.
+    void ShowLabel(int index, const QString& label, std::int16_t buttonType) const;
+    void ShowTally(int index, bool lit) const;
 
     // Shown: the column follows the strip whose left is `lastStripLeft`, and the window
     // width it needs is returned. Hidden: nothing is returned, the width is the caller's.

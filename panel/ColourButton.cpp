@@ -1,12 +1,16 @@
 #include "ColourButton.h"
 
+#include "KeyState.h"
 #include "Look.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTimerEvent>
+
+#include <algorithm>
 
 namespace orl {
 
@@ -30,6 +34,7 @@ const QString& FrameStyle() {
 ColourButton::ColourButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
     setStyleSheet(FrameStyle());
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel
+    setCheckable(true);                    // checked while the tally is lit, for a screen reader
 }
 
 // A flood of reports can change a tally thousands of times between two frames of the
@@ -48,6 +53,8 @@ void ColourButton::timerEvent(QTimerEvent* event) {
         return;
     }
     repaintTimer_.stop();
+    // Told to a screen reader once per frame, with the state the button now shows.
+    setChecked(colour_ != IdleColour);
     update();
 }
 
@@ -66,7 +73,18 @@ void ColourButton::paintEvent(QPaintEvent*) {
     if (!isEnabled())
         fill = QColor((fill.red() + 96) / 2, (fill.green() + 96) / 2, (fill.blue() + 96) / 2);
     painter.fillRect(rect(), fill);
+    option.state &= ~QStyle::State_On; // checked is the tally, drawn as its colour and bar
     painter.drawControl(QStyle::CE_PushButton, option);
+    if (colour_ != IdleColour) {
+        // Inside the frame (2 pixels wide when focused), across the whole width.
+        const int inset = 2;
+        const int height = std::min(LitBarHeight, std::max(1, this->height() / 6));
+        QColor bar = ToQColor(LitBarColour);
+        if (!isEnabled())
+            bar = QColor(64, 64, 64);
+        painter.fillRect(QRect(inset, this->height() - inset - height, width() - 2 * inset, height),
+                         bar);
+    }
     painter.setPen(isEnabled() ? QColor(Qt::black) : QColor(64, 64, 64));
     painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
 }
@@ -75,22 +93,75 @@ void ColourButton::paintEvent(QPaintEvent*) {
 // release is seen before the click it may produce. A second mouse button pressed while
 // one is held belongs to the same press.
 void ColourButton::mousePressEvent(QMouseEvent* event) {
-    if (!held_) {
-        held_ = true;
-        // The release may reach another window (a menu opened meanwhile), or none at all.
-        qApp->installEventFilter(this);
-        emit mouseDown();
-    }
+    mouseHolds_ = true;
+    StartPress();
     QPushButton::mousePressEvent(event);
 }
 
 void ColourButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton)
-        FinishPress();
+    if (event->buttons() == Qt::NoButton) {
+        mouseHolds_ = false;
+        if (holdingKey_ == 0)
+            FinishPress();
+    }
     QPushButton::mouseReleaseEvent(event);
 }
 
+namespace {
+
+bool IsHoldKey(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+           event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+// A key held down repeats its press and release; only the first press and the last
+// release count.
+void ColourButton::keyPressEvent(QKeyEvent* event) {
+    if (holdingKey_ != 0 && event->key() == holdingKey_) {
+        event->accept(); // the held key repeating, marked as a repeat or not: no new click
+        return;
+    }
+    if (IsHoldKey(event) && !event->isAutoRepeat() && holdingKey_ == 0 &&
+        event->modifiers() == Qt::NoModifier) {
+        holdingKey_ = event->key();
+        StartPress();
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void ColourButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == holdingKey_ && !event->isAutoRepeat()) {
+        if (KeyStillDown(event))
+            return; // a repeat of the held key, not marked as one: not even a click
+        holdingKey_ = 0;
+        if (!mouseHolds_)
+            FinishPress();
+    }
+    QPushButton::keyReleaseEvent(event);
+}
+
+// The release of a key goes to the focused control: a button that lost the focus will
+// not see it.
+void ColourButton::focusOutEvent(QFocusEvent* event) {
+    if (holdingKey_ != 0)
+        EndPress();
+    QPushButton::focusOutEvent(event);
+}
+
+void ColourButton::StartPress() {
+    if (held_)
+        return; // a second mouse button or a key while one holds it: the same press
+    held_ = true;
+    // The release may reach another window (a menu opened meanwhile), or none at all.
+    qApp->installEventFilter(this);
+    emit mouseDown();
+}
+
 void ColourButton::FinishPress() {
+    mouseHolds_ = false;
+    holdingKey_ = 0;
     if (!held_)
         return;
     held_ = false;
@@ -126,8 +197,11 @@ bool ColourButton::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
         // The release of this press, wherever it goes (it passes the window before the
         // button); the button's own handling then finds the press over, and clicks.
-        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-            FinishPress();
+        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton && mouseHolds_) {
+            mouseHolds_ = false;
+            if (holdingKey_ == 0)
+                FinishPress();
+        }
     } else if (event->type() == QEvent::Show && watched->isWidgetType() &&
                static_cast<QWidget*>(watched)->windowType() == Qt::Popup) {
         EndPress(); // a menu or list took the mouse

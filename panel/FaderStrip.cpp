@@ -5,6 +5,7 @@
 #include "SourceSelector.h"
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -34,7 +35,7 @@ ColourButton* StripButtonControl(QWidget* parent, const char* name, const QStrin
 
 } // namespace
 
-FaderStrip::FaderStrip(QWidget* panel) {
+FaderStrip::FaderStrip(QWidget* panel, int number) : number_(number) {
     frSlider = new QFrame(panel);
     frSlider->setObjectName(QStringLiteral("frSlider"));
     Place(frSlider, DesignLeft, FrameTop, FrameWidth, FrameHeight);
@@ -56,7 +57,7 @@ FaderStrip::FaderStrip(QWidget* panel) {
     lblGain->setFont(Font(QStringLiteral("Liberation Sans"), 8.25, true));
     PaintOnPanel(lblGain);
 
-    sliGain = new QSlider(Qt::Vertical, f);
+    sliGain = new GainSlider(f);
     sliGain->setObjectName(QStringLiteral("sliGain"));
     Place(sliGain, 520, 1475, 630, 3975);
     sliGain->setRange(SliderTop, SliderBottom);
@@ -97,6 +98,13 @@ FaderStrip::FaderStrip(QWidget* panel) {
     lblLocked->setAccessibleName(QStringLiteral("Panel locked"));
     lblLocked->setStyleSheet(QStringLiteral(
         "QLabel { color: black; background-color: rgb(255, 176, 0); border: 3px solid black; }"));
+
+    cmdBtn1->setAccessibleDescription(QStringLiteral("program bus"));
+    cmdBtn2->setAccessibleDescription(QStringLiteral("off-line bus"));
+    cmdBtn3->setAccessibleDescription(QStringLiteral("cue bus"));
+    cmdBtn4->setAccessibleDescription(QStringLiteral("talkback while held"));
+    cmdZerodb->setAccessibleDescription(QStringLiteral("sets the gain to 0 dB"));
+    NameControls();
 
     holdTimer_.setSingleShot(true);
     QObject::connect(&holdTimer_, &QTimer::timeout, frSlider, [this] { ReleaseHeldGain(); });
@@ -175,14 +183,66 @@ QString FaderStrip::GainLabelText(int gainPosition, double offThreshold) {
     return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number + QStringLiteral("db");
 }
 
-void FaderStrip::ShowGain(int gainPosition, double offThreshold) const {
+void FaderStrip::ShowGain(int gainPosition) const {
     {
         // Set by the program, not moved by the operator: no move handler runs. A gain
         // outside 224 .. 1144 puts the thumb at the nearer end.
         const QSignalBlocker quiet(sliGain);
         sliGain->setValue(-gainPosition);
     }
-    lblGain->setText(GainLabelText(gainPosition, offThreshold));
+    ShowGainLabel(gainPosition, SwitcherOffThreshold);
+}
+
+void FaderStrip::ShowMovedGain(int gainPosition) const {
+    ShowGainLabel(gainPosition, MoveOffThreshold);
+}
+
+// The label, and the same gain for a screen reader: "-12.5 dB", "+12 dB", "Off".
+void FaderStrip::ShowGainLabel(int gainPosition, double offThreshold) const {
+    const QString text = GainLabelText(gainPosition, offThreshold);
+    lblGain->setText(text);
+    QString spoken = text.trimmed();
+    double decibels = -100;
+    if (spoken.endsWith(QStringLiteral("db"))) {
+        spoken = spoken.chopped(2) + QStringLiteral(" dB");
+        decibels = (gainPosition - ZeroDbPosition) / 10.0;
+    }
+    sliGain->ShowGainText(spoken, decibels);
+}
+
+// ---- Names --------------------------------------------------------------------------------
+
+void FaderStrip::ShowSource(int entry, const QString& sourceName) {
+    if (entry < cmbSource->count())
+        cmbSource->setCurrentIndex(entry);
+    NameAfterSource(sourceName);
+}
+
+void FaderStrip::NameAfterSource(const QString& sourceName) {
+    if (sourceName == sourceName_)
+        return;
+    sourceName_ = sourceName;
+    NameControls();
+}
+
+// Setting a name tells a screen reader that it changed.
+void FaderStrip::NameControls() {
+    const QString strip = QStringLiteral("Strip %1, ").arg(number_);
+    const QString prefix =
+        sourceName_.isEmpty() ? strip : strip + sourceName_ + QStringLiteral(", ");
+    const auto name = [](QWidget* w, const QString& text) {
+        if (w->accessibleName() != text)
+            w->setAccessibleName(text);
+    };
+    // On this desktop a selector's name is the source it shows; what it is for is said
+    // by its description (and by the strip around it, "Strip 2").
+    name(cmbSource, strip + QStringLiteral("source"));
+    if (cmbSource->accessibleDescription().isEmpty())
+        cmbSource->setAccessibleDescription(strip + QStringLiteral("source"));
+    name(sliGain, prefix + QStringLiteral("gain"));
+    name(cmdZerodb, prefix + QStringLiteral("0 dB"));
+    for (ColourButton* b : {cmdBtn1, cmdBtn2, cmdBtn3, cmdBtn4, cmdOn, cmdOff})
+        name(b, prefix + b->text());
 }
 
 void FaderStrip::ShowLink(LinkState state) const {
@@ -192,9 +252,18 @@ void FaderStrip::ShowLink(LinkState state) const {
     frSlider->setEnabled(live);
     lblLink->setText(state == LinkState::Silent ? QStringLiteral("The switcher is not answering")
                                                 : QStringLiteral("No connection to the switcher"));
+    const bool appears = !live && lblLink->isHidden();
     lblLink->setVisible(!live);
+    // A screen reader hears the line when it appears and the strip's name when it goes.
+    const QString frameName = QStringLiteral("Strip %1").arg(number_);
+    frSlider->setAccessibleName(live ? frameName
+                                     : frameName + QStringLiteral(": ") + lblLink->text());
     if (!live)
         lblLink->raise();
+    if (appears) {
+        QAccessibleEvent alert(lblLink, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void FaderStrip::ShowLocked(bool locked) const {

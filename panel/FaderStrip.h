@@ -4,14 +4,15 @@
 // last. frmMain finds a strip by index and wires its controls to the named procedures.
 
 #include "ColourButton.h"
+#include "GainSlider.h"
 #include "IPanelWindow.h"
+#include "SourceSelector.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QSlider>
 #include <QTimer>
 
 #include <array>
@@ -19,6 +20,8 @@
 #include <optional>
 
 namespace orl {
+
+enum class StripButton { On, Off, Btn1, Btn2, Btn3, Btn4 }; // Btn1 PGM, 2 OFFLN, 3 CUE, 4 IFB
 
 class FaderStrip {
 public:
@@ -28,8 +31,14 @@ public:
     static constexpr int SliderTop = -1144;
     static constexpr int SliderBottom = -224;
 
-    // The strip stands at its design position on `panel` and is shown.
-    explicit FaderStrip(QWidget* panel);
+    // Below this a gain shows "  Off": the switcher's gain, and a move of the slider
+    // (which never sends positions between 24 and 225).
+    static constexpr double SwitcherOffThreshold = -99.9;
+    static constexpr double MoveOffThreshold = -79.9;
+
+    // Strip `number` (counted from 1, as the operator does) stands at its design position
+    // on `panel` and is shown.
+    FaderStrip(QWidget* panel, int number);
     ~FaderStrip();
     FaderStrip(const FaderStrip&) = delete;
     FaderStrip& operator=(const FaderStrip&) = delete;
@@ -45,10 +54,18 @@ public:
     void ShowBus(StripButton bus, bool assigned) const;
     // IFB lit while its take is held.
     void ShowIFBHeld(bool held) const;
-    // The thumb at the gain position and the label "  +12db", "  -12.5db" or "  Off"
-    // below the threshold (-99.9 for the switcher's value, -79.9 for a move).
-    void ShowGain(int gainPosition, double offThreshold) const;
+    // The switcher's gain: the thumb at the gain position and the label "  +12db",
+    // "  -12.5db", or "  Off" below the switcher's threshold.
+    void ShowGain(int gainPosition) const;
+    // The operator moved the thumb to the gain position: the label follows it ("  Off"
+    // below the move's threshold).
+    void ShowMovedGain(int gainPosition) const;
     static QString GainLabelText(int gainPosition, double offThreshold);
+    // The entry of the source list the switcher has for the strip, and its source's name
+    // (empty for none); every control of the strip is named after it.
+    void ShowSource(int entry, const QString& sourceName);
+    // The operator chose the source; the controls are named after it.
+    void NameAfterSource(const QString& sourceName);
     // Live: usable. Otherwise every control is dimmed and disabled, and a line over the
     // strip says why ("No connection to the switcher", "The switcher is not answering").
     void ShowLink(LinkState state) const;
@@ -68,9 +85,9 @@ public:
     std::function<void(int gainPosition)> takeGain;
 
     QFrame* frSlider = nullptr;
-    QComboBox* cmbSource = nullptr;
+    SourceSelector* cmbSource = nullptr;
     QLabel* lblGain = nullptr;
-    QSlider* sliGain = nullptr;
+    GainSlider* sliGain = nullptr;
     QPushButton* cmdZerodb = nullptr;
     ColourButton* cmdBtn1 = nullptr; // PGM
     ColourButton* cmdBtn2 = nullptr; // OFFLN
@@ -80,11 +97,16 @@ public:
     ColourButton* cmdOff = nullptr;
 
 private:
+    void ShowGainLabel(int gainPosition, double offThreshold) const;
+    // What a screen reader hears: "Strip 2, MIC 4, ON", one name per control.
+    void NameControls();
     void ReleaseHeldGain(); // when the hold time after the last move is over
     void StartHoldTimer();  // for what is left of the hold time
     QElapsedTimer lastMove_;
     std::optional<int> heldGain_;
     QTimer holdTimer_;
+    int number_;
+    QString sourceName_;
 };
 
 } // namespace orl

@@ -7,8 +7,6 @@
 #include "Twips.h"
 #include "Values.h"
 
-#include <QSignalBlocker>
-
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -25,8 +23,6 @@ constexpr int SingleStripWidth = 2325;
 constexpr int ZeroDbPosition = 1024;
 constexpr int OffPosition = 24;
 constexpr int LowestSentPosition = 225;
-constexpr double InitOffThreshold = -99.9;
-constexpr double MoveOffThreshold = -79.9;
 
 } // namespace
 
@@ -45,7 +41,7 @@ FaderStrip& frmMain::MutableStrip(int index) {
 }
 
 void frmMain::AddStrip() {
-    strips_.push_back(std::make_unique<FaderStrip>(panel_));
+    strips_.push_back(std::make_unique<FaderStrip>(panel_, StripCount() + 1));
     const int index = StripCount() - 1;
     ConnectStripSignals(index);
     FaderStrip& strip = MutableStrip(index);
@@ -162,10 +158,6 @@ void frmMain::UnloadFaders() {
 
 // ---- Gain --------------------------------------------------------------------------------
 
-QString frmMain::GainLabelText(int gainPosition, double offThreshold) {
-    return FaderStrip::GainLabelText(gainPosition, offThreshold);
-}
-
 void frmMain::InitSlider(int index) {
     // Only a strip that exists can be set; a strip created by LoadFaders is set before
     // LoadedFaderCount is raised to include it.
@@ -195,7 +187,7 @@ void frmMain::InitSlider(int index) {
 void frmMain::TakeSwitcherGain(int index, int gainPosition) {
     const std::int16_t gain = ToInteger(static_cast<long long>(gainPosition));
     v_.FaderGain[index] = gain;
-    Strip(index).ShowGain(gain, InitOffThreshold);
+    Strip(index).ShowGain(gain);
     emit stateShown();
 }
 
@@ -219,7 +211,7 @@ void frmMain::sliGain_Scroll(int index) {
         if (PressesRefused()) {
             // Nothing can be sent (or the panel is locked): the slider goes back to the
             // gain it showed.
-            s.ShowGain(v_.FaderGain[index], InitOffThreshold);
+            s.ShowGain(v_.FaderGain[index]);
             return;
         }
         s.NoteOperatorMove();
@@ -227,7 +219,7 @@ void frmMain::sliGain_Scroll(int index) {
         if (gain < LowestSentPosition)
             gain = OffPosition;
         v_.FaderGain[index] = ToInteger(static_cast<long long>(gain));
-        s.lblGain->setText(GainLabelText(gain, MoveOffThreshold));
+        s.ShowMovedGain(gain);
         link_.SendGainChange(TCPComm::FaderGainParameter, gain, v_.FaderDeviceID[index], None);
         emit stateShown();
     } catch (...) {
@@ -243,24 +235,17 @@ void frmMain::sliGain_KeyUp(int index, int keyCode) {
 void frmMain::MoveGain(int index, int gainPosition) {
     if (PressesRefused())
         return;
-    QSlider* slider = Strip(index).sliGain;
-    {
-        const QSignalBlocker quiet(slider);
-        slider->setValue(-gainPosition);
-    }
+    Strip(index).ShowGain(gainPosition);
     sliGain_Scroll(index);
 }
 
 void frmMain::cmdZerodb_Click(int index) {
     if (PressesRefused())
         return; // nothing can be sent, so the thumb stays where the switcher has it
-    QSlider* slider = Strip(index).sliGain;
-    {
-        const QSignalBlocker quiet(slider);
-        slider->setValue(-ZeroDbPosition);
-    }
+    const FaderStrip& strip = Strip(index);
+    strip.ShowGain(ZeroDbPosition);
     sliGain_Scroll(index);
-    slider->setFocus();
+    strip.sliGain->setFocus();
 }
 
 } // namespace orl

@@ -22,6 +22,13 @@ void PutInField(QComboBox* combo, const QString& text) {
         field->setCursorPosition(0);
 }
 
+// The name of the input behind list entry `entry` (entry 0 is none: no name).
+QString SourceName(const Variables& v, int entry) {
+    if (entry < 1 || entry > v.InputCount || !v.InputNames.Contains(entry - 1))
+        return {};
+    return FromText(v.InputNames[entry - 1]).trimmed();
+}
+
 } // namespace
 
 void frmMain::LoadInputCombo(int index) {
@@ -44,7 +51,8 @@ void frmMain::LoadInputCombo(int index) {
 
 void frmMain::UpdateActiveSource(int index) {
     try {
-        QComboBox* combo = Strip(index).cmbSource;
+        FaderStrip& strip = MutableStrip(index);
+        QComboBox* combo = strip.cmbSource;
         std::int16_t s = v_.DeviceIDs[v_.FaderDeviceID[index]].Source;
         if (v_.PanelMode == PanelModeConsole) {
             // The strip's own choice wins; a strip set to no source stays without one.
@@ -64,8 +72,7 @@ void frmMain::UpdateActiveSource(int index) {
             }
         }
         v_.UpdatingControls = true;
-        if (entry < combo->count())
-            combo->setCurrentIndex(entry);
+        strip.ShowSource(entry, SourceName(v_, entry));
         v_.UpdatingControls = false;
         emit stateShown();
     } catch (...) {
@@ -97,6 +104,7 @@ void frmMain::cmbSource_Click(int index) {
     if (source != None)
         v_.InputChannels[source - 1].AttributesWanted = true;
     v_.InchanRequestPending = true;
+    MutableStrip(index).NameAfterSource(SourceName(v_, e));
     link_.SendSourceChange(v_.FaderSource[index], v_.FaderDeviceID[index]);
     emit stateShown();
 }
@@ -117,13 +125,14 @@ void frmMain::ChooseSource(int index, int entry) {
 void frmMain::cmbSource_KeyPress(int index, int keyAscii) {
     if (keyAscii != EnterKey)
         return;
-    QComboBox* combo = Strip(index).cmbSource;
+    SourceSelector* combo = Strip(index).cmbSource;
     const int count = combo->count();
     const QByteArray typed = combo->currentText().toLatin1();
     const std::string_view text(typed.constData(), static_cast<std::size_t>(typed.size()));
 
-    int entry = -1;
-    if (IsNumber(text)) {
+    // The entry the arrow keys highlighted is taken as it is.
+    int entry = combo->HighlightedEntry();
+    if (entry < 0 && IsNumber(text)) {
         const double n = RoundHalfEven(NumberOfText(text));
         if (n >= count)
             entry = count - 1;

@@ -1,6 +1,7 @@
 #include "SourceSelector.h"
 
 #include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -31,7 +32,50 @@ void SourceSelector::wheelEvent(QWheelEvent* event) {
     QComboBox::wheelEvent(event);
 }
 
+int SourceSelector::HighlightedEntry() const {
+    if (highlight_ < 0 || highlight_ >= count() || currentText() != itemText(highlight_))
+        return -1;
+    return highlight_;
+}
+
+// The field shows the entry above or below the one it shows now; nothing is chosen.
+bool SourceSelector::MoveHighlight(const QKeyEvent* event) {
+    if ((event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) != 0 || count() == 0)
+        return false;
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        step = -1;
+        break;
+    case Qt::Key_Down:
+        step = 1;
+        break;
+    case Qt::Key_PageUp:
+        step = -PageStep;
+        break;
+    case Qt::Key_PageDown:
+        step = PageStep;
+        break;
+    default:
+        return false;
+    }
+    const int from = HighlightedEntry() >= 0 ? highlight_ : std::max(currentIndex(), 0);
+    highlight_ = std::clamp(from + step, 0, count() - 1);
+    setEditText(itemText(highlight_));
+    lineEdit()->setCursorPosition(0);
+    return true;
+}
+
 void SourceSelector::keyPressEvent(QKeyEvent* event) {
+    if (MoveHighlight(event))
+        return;
+    if (event->key() == Qt::Key_Escape && currentText() != itemText(currentIndex())) {
+        // The highlight or what was typed goes; the current choice shows again.
+        highlight_ = -1;
+        setEditText(currentIndex() >= 0 ? itemText(currentIndex()) : QString());
+        lineEdit()->setCursorPosition(0);
+        return;
+    }
     typing_ = true;
     QComboBox::keyPressEvent(event);
     typing_ = false;

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "OrlError.h"
+#include "PanelStateRules.h"
 #include "Protocol.h"
 #include "Values.h"
 
@@ -151,48 +152,15 @@ void frmMain::cmdBtn4_MouseUp(int index) {
     Strip(index).ShowIFBHeld(false);
 }
 
-namespace {
-
-// True when the bus's entries (up to its entry count) name the device, plainly or with
-// 8192 added.
-bool BusCarriesDevice(const CrosspointRecord& bus, std::int16_t deviceID) {
-    const auto info = static_cast<std::uint16_t>(bus.Words[CrosspointRecord::BusInfoWord]);
-    const int count = info >> 8;
-    const long long linked = static_cast<long long>(deviceID) + 8192;
-    for (int k = 0; k < count; ++k) {
-        // Plain entries occupy the words before the bus information word.
-        if (k >= CrosspointRecord::BusInfoWord)
-            ThrowSubscript();
-        const std::int16_t entry = bus.Words[static_cast<std::size_t>(k)];
-        if (entry == deviceID || entry == linked)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
+// The link works out which buses carry each strip's device; the strip shows it.
 void frmMain::UpdateBussButtonTally() {
     try {
         for (int i = 0; i < v_.FaderCount; ++i) {
             const FaderStrip& strip = Strip(i);
-            struct BusButton {
-                StripButton button;
-                std::int16_t bus;
-                Table<bool>& flag;
-            };
-            const BusButton buttons[] = {{StripButton::Btn1, v_.ProgramBus, v_.FaderOnProgram},
-                                         {StripButton::Btn2, v_.OfflineBus, v_.FaderOnOffline},
-                                         {StripButton::Btn3, v_.CueBus, v_.FaderOnCue}};
-            for (const BusButton& b : buttons) {
-                b.flag[i] = false;
-                strip.ShowBus(b.button, false);
-                if (b.bus >= 1 && b.bus - 1 <= v_.CrosspointMap.UBound() &&
-                    BusCarriesDevice(v_.CrosspointMap[b.bus - 1], v_.FaderDeviceID[i])) {
-                    b.flag[i] = true;
-                    strip.ShowBus(b.button, true);
-                }
-            }
+            AssignBusFlags(v_, i);
+            strip.ShowBus(StripButton::Btn1, v_.FaderOnProgram[i]);
+            strip.ShowBus(StripButton::Btn2, v_.FaderOnOffline[i]);
+            strip.ShowBus(StripButton::Btn3, v_.FaderOnCue[i]);
         }
         emit stateShown();
     } catch (...) {

@@ -5,6 +5,7 @@
 
 #include "Look.h"
 #include "OrlError.h"
+#include "PanelStateRules.h"
 #include "Protocol.h"
 #include "Values.h"
 
@@ -25,16 +26,6 @@ std::int16_t WireChannel(std::int16_t channel) {
     return ToInteger(static_cast<long long>(channel) - 1);
 }
 
-// A tally channel counts only when it names an element of the state table: channel n is
-// read at index n - 1, so the last relay or opto of a table shows its tally too.
-bool Counts(const Table<std::int16_t>& states, std::int16_t channel) {
-    return channel >= 1 && states.Contains(channel - 1);
-}
-
-bool IsOn(const Table<std::int16_t>& states, std::int16_t channel) {
-    return states[channel - 1] == 1;
-}
-
 } // namespace
 
 // Every handler is guarded here, where it is connected.
@@ -52,8 +43,8 @@ void frmMain::ConnectUserButtons() {
 void frmMain::SetupButtons() {
     try {
         for (int k = 0; k < UserButtonCount; ++k) {
-            const std::string& label = ButtonRecord(v_, k).Label;
-            column_->Button(k)->setText(FromText(label));
+            const UserButtonRecord& b = ButtonRecord(v_, k);
+            column_->ShowLabel(k, FromText(b.Label), b.ButtonType);
         }
     } catch (...) {
         log_.WriteErrorLog("Error updating buttons", "Display Error");
@@ -156,50 +147,12 @@ bool frmMain::UserButtonLit(int index) const {
     return column_->Button(index)->BackgroundColour() == ActiveColour;
 }
 
+// The link works out what each button's relay or opto says; the column shows it.
 void frmMain::UpdateUserButtonTally() {
     try {
-        for (int k = 0; k < UserButtonCount; ++k) {
-            UserButtonRecord& b = ButtonRecord(v_, k);
-            ColourButton* button = column_->Button(k);
-            const auto show = [button](bool lit) {
-                button->SetBackgroundColour(lit ? ActiveColour : IdleColour);
-            };
-            switch (static_cast<UserButtonType>(b.ButtonType)) {
-            case UserButtonType::RelayToggle:
-            case UserButtonType::RelayFollows:
-            case UserButtonType::RelayMomentary:
-                if (Counts(v_.RelayStates, b.Channel1)) {
-                    const bool lit = IsOn(v_.RelayStates, b.Channel1);
-                    show(lit);
-                    b.RelayState = lit ? 1 : 0;
-                }
-                break;
-            case UserButtonType::RelayToggleOptoTally:
-            case UserButtonType::RelayFollowsOptoTally:
-            case UserButtonType::RelayMomentaryOptoTally:
-                if (Counts(v_.OptoStates, b.Channel2))
-                    show(IsOn(v_.OptoStates, b.Channel2));
-                break;
-            case UserButtonType::OptoToggle:
-            case UserButtonType::OptoFollows:
-                if (Counts(v_.OptoStates, b.Channel1)) {
-                    const bool lit = IsOn(v_.OptoStates, b.Channel1);
-                    show(lit);
-                    b.OptoState = lit ? 1 : 0;
-                }
-                break;
-            case UserButtonType::OptoToggleOptoTally:
-            case UserButtonType::OptoFollowsOptoTally:
-                if (Counts(v_.OptoStates, b.Channel2))
-                    show(IsOn(v_.OptoStates, b.Channel2));
-                if (Counts(v_.OptoStates, b.Channel1))
-                    b.OptoState = IsOn(v_.OptoStates, b.Channel1) ? 1 : 0;
-                break;
-            default:
-                show(false);
-                break;
-            }
-        }
+        for (int k = 0; k < UserButtonCount; ++k)
+            if (const std::optional<bool> lit = TakeReportedState(v_, k))
+                column_->ShowTally(k, *lit);
         emit stateShown();
     } catch (...) {
         log_.WriteErrorLog("Error updating buttons", "Display Error");

@@ -6,6 +6,7 @@
 #include "Configuration.h"
 #include "Controls.h"
 #include "DeviceListing.h"
+#include "FocusRing.h"
 #include "Look.h"
 #include "OrlError.h"
 #include "PressLock.h"
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QWindow>
 
@@ -67,6 +69,8 @@ frmMain::frmMain(Variables& v, ErrorLog& log, QWidget* parent)
 
     AddStrip();
     column_ = std::make_unique<ButtonColumn>(panel_);
+    new FocusRing(panel_);
+    CreateStripKeys();
     column_->Frame()->setEnabled(link_.Live());
     ConnectUserButtons();
     ChainTabOrder();
@@ -123,6 +127,26 @@ void frmMain::CreateMenus() {
     ConnectGuarded(mnuLock_, &QAction::triggered, [this] { mnuLock_Click(); });
     ConnectGuarded(mnuExit, &QAction::triggered, [this] { mnuExit_Click(); });
     ConnectGuarded(mnuAbout, &QAction::triggered, [this] { mnuAbout_Click(); });
+}
+
+// Ctrl+1 .. Ctrl+9 and Ctrl+0 (the tenth) put the keyboard on that strip's slider; the
+// menus' access keys are Alt and a letter.
+void frmMain::CreateStripKeys() {
+    for (int n = 1; n <= StripKeyCount; ++n) {
+        const int digit = n % StripKeyCount;
+        const QKeyCombination keys(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_0 + digit));
+        auto* key = new QShortcut(QKeySequence(keys), this);
+        key->setObjectName(QStringLiteral("stripKey%1").arg(n));
+        connect(key, &QShortcut::activated, this, [this, n] { FocusStrip(n - 1); });
+    }
+}
+
+void frmMain::FocusStrip(int index) {
+    if (index < 0 || index >= StripCount())
+        return;
+    QSlider* slider = Strip(index).sliGain;
+    client_->ensureWidgetVisible(slider);
+    slider->setFocus(Qt::ShortcutFocusReason);
 }
 
 void frmMain::Guarded(const std::function<void()>& action) {

@@ -69,8 +69,6 @@ public:
     // The slider put at `gainPosition` and moved there, as by the operator (a control
     // surface's fader).
     void MoveGain(int index, int gainPosition);
-    // "  +12db", "  -12.5db", "  Off" below the threshold (-99.9 or -79.9)
-    static QString GainLabelText(int gainPosition, double offThreshold);
 
     // Channel and bus buttons
     void cmdOn_Click(int index);
@@ -141,8 +139,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // The keys that reach strip N's slider: Ctrl+1 .. Ctrl+9, Ctrl+0 for the tenth.
+    static constexpr int StripKeyCount = 10;
+    void FocusStrip(int index);
+
 private:
     void CreateMenus();
+    void CreateStripKeys();
     FaderStrip& MutableStrip(int index);
     // ON or OFF pressed on a strip; nothing happens unless the press can reach the switcher.
     void SwitchChannel(int index, bool on);

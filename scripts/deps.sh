@@ -3,12 +3,13 @@
 
 orl_packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libxcb1-dev
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-dev clang-format clang-tidy
     xvfb xauth x11-apps x11-utils imagemagick fonts-liberation stress-ng
     dpkg-dev desktop-file-utils lintian xdotool
     liblo-dev liblo-tools
+    dbus at-spi2-core python3-pyatspi
 )
 
 orl_install_deps() {

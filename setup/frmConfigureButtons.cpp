@@ -141,6 +141,15 @@ void frmConfigureButtons::Form_Load() {
         }
         for (int i = 0; i < RowCount; ++i) {
             const ButtonRow& row = rows_[i];
+            // What a screen reader says with each field: its row and column.
+            const QString button = QStringLiteral("Button %1 ").arg(i + 1);
+            row.cmbType->setAccessibleName(button + QStringLiteral("type"));
+            row.txtLabel->setAccessibleName(button + QStringLiteral("label"));
+            row.txtChannel1->setAccessibleName(button + QStringLiteral("control channel"));
+            row.txtChannel2->setAccessibleName(button + QStringLiteral("tally channel"));
+        }
+        for (int i = 0; i < RowCount; ++i) {
+            const ButtonRow& row = rows_[i];
             const UserButtonRecord& button = ButtonAt(v_, i);
             row.cmbType->clear();
             for (const ButtonTypeEntry& entry : ButtonTypeList)

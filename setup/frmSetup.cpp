@@ -64,6 +64,13 @@ template <typename Widget> void Discard(Widget*& widget) {
     widget = nullptr;
 }
 
+// A fader's row: its device ID field is read with its label ("Device ID 2"), its source
+// field as "Source 2" (the label beside it reads "Source" on every row).
+void LabelRow(QLabel* lblChan, QLineEdit* txtChan, QLineEdit* txtSource, int row) {
+    lblChan->setBuddy(txtChan);
+    txtSource->setAccessibleName(QStringLiteral("Source %1").arg(row + 1));
+}
+
 } // namespace
 
 frmSetup::frmSetup(Variables& v, ErrorLog& log, TCPComm& link, IPanelWindow& mainWindow,
@@ -134,6 +141,17 @@ void frmSetup::BuildControls() {
         MakeCommandButton(form_, "cmdProgBtns", "Configure Buttons", 4560, 3120, 1695, 375);
     chkDisplayBtns_ =
         MakeCheckBox(form_, "chkDisplayBtns", "Display Button Panel", 4440, 2640, 1935, 255);
+
+    // A screen reader reads each field with the label before it.
+    lblIpAddr_->setBuddy(txtIPAddr_);
+    lblIPPort_->setBuddy(txtIPPort_);
+    lblCount_->setBuddy(txtCount_);
+    lblConsole_->setBuddy(txtConsole_);
+    lblProgram_->setBuddy(txtProgram_);
+    lblOffLine_->setBuddy(txtOffLine_);
+    lblCue_->setBuddy(txtCue_);
+    lblIFB_->setBuddy(txtIFB_);
+    LabelRow(set0.lblChan, set0.txtChan, set0.txtSource, 0);
 
     for (int index = 0; index < 2; ++index)
         connect(optType_[index], &QRadioButton::clicked, this,
@@ -232,6 +250,7 @@ void frmSetup::LoadChannelLabels(std::int16_t newCount) {
             set.lblSource = CopyBelow(form_, model.lblSource, above.lblSource,
                                       Indexed("lblSource", i), SetSpacing);
             set.lblSource->setText(model.lblSource->text());
+            LabelRow(set.lblChan, set.txtChan, set.txtSource, i);
             labelSetCount_ = static_cast<std::int16_t>(i + 1);
         }
         Relayout(labelSetCount_);

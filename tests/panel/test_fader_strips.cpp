@@ -141,7 +141,7 @@ TEST(GainLabel, FormsOfTheGainPosition) {
         {100, -99.9, "  -92.4db"}, {100, -79.9, "  Off"},     {25, -99.9, "  -99.9db"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(frmMain::GainLabelText(c.gain, c.threshold).toStdString(), c.text)
+        EXPECT_EQ(FaderStrip::GainLabelText(c.gain, c.threshold).toStdString(), c.text)
             << c.gain << " with threshold " << c.threshold;
 }
 

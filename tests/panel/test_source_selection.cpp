@@ -89,13 +89,21 @@ TEST_F(SourceSelection, ListReadsUndefinedThenEachNameWithItsFourDigitNumber) {
     EXPECT_EQ(Combo()->currentText(), QStringLiteral("B [0002]"));
 }
 
-TEST_F(SourceSelection, PickingAnEntrySendsItAndMarksItsAttributesAsWanted) {
+// The arrow keys in the closed selector only move a highlight through the list in its
+// field: Enter takes it, Escape puts the current choice back. One source change goes out
+// per Enter, and marks the one input whose attributes it needs.
+TEST_F(SourceSelection, ArrowKeysHighlightAndEnterSendsItAndMarksItsAttributesAsWanted) {
     Show(0);
     ASSERT_EQ(Combo()->currentIndex(), 1);
     ClickAt(Combo());
     ASSERT_EQ(QApplication::focusWidget(), Combo());
 
     Key(window.get(), Qt::Key_Down);
+    EXPECT_EQ(Combo()->currentText(), QStringLiteral("Mic 2 [0002]"));
+    EXPECT_EQ(Combo()->currentIndex(), 1);
+    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(Marked(), -1);
+    Key(window.get(), Qt::Key_Return);
     EXPECT_EQ(Combo()->currentIndex(), 2);
     EXPECT_EQ(Sent(), Source2);
     EXPECT_EQ(v.FaderSource[0], 2);
@@ -105,10 +113,16 @@ TEST_F(SourceSelection, PickingAnEntrySendsItAndMarksItsAttributesAsWanted) {
     ClearMarks();
     Key(window.get(), Qt::Key_Up);
     Key(window.get(), Qt::Key_Up);
+    EXPECT_EQ(Combo()->currentText(), QStringLiteral("Undefined"));
+    Key(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(Combo()->currentText(), QStringLiteral("Mic 2 [0002]"));
+    EXPECT_EQ(Sent(), "");
+    Key(window.get(), Qt::Key_PageUp);
+    Key(window.get(), Qt::Key_Return);
     EXPECT_EQ(Combo()->currentIndex(), 0);
-    EXPECT_EQ(Sent(), std::string(Source1) + " " + SourceNone);
+    EXPECT_EQ(Sent(), SourceNone);
     EXPECT_EQ(v.FaderSource[0], None);
-    EXPECT_EQ(Marked(), 0); // source 1 only: "Undefined" marks no input
+    EXPECT_EQ(Marked(), -1); // "Undefined" marks no input
     EXPECT_TRUE(v.InchanRequestPending);
 }
 
@@ -248,6 +262,7 @@ TEST_F(SourceSelection, FailuresAreLoggedAndLeaveTheSelectorsWorking) {
     // The operator can still choose.
     ClickAt(Combo());
     Key(window.get(), Qt::Key_Down);
+    Key(window.get(), Qt::Key_Return);
     EXPECT_FALSE(Sent().empty());
 }
 

@@ -5,6 +5,7 @@
 #include "OperatorInput.h"
 #include "PanelTestFixture.h"
 
+#include <QAccessible>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -152,13 +153,13 @@ TEST_F(StripButtons, IfbTakesWhileHeldAndOnlyWithAnIfbOutput) {
     EXPECT_EQ(Sent(), "FE 21 00 04 00 09 00 2E FF");
     EXPECT_EQ(S().cmdBtn4->BackgroundColour(), IdleColour);
 
-    // Any mouse button holds it; the keyboard never does.
+    // Any mouse button holds it, and Space on the focused button.
     QTest::mousePress(S().cmdBtn4, Qt::RightButton);
     QTest::mouseRelease(S().cmdBtn4, Qt::RightButton);
     EXPECT_EQ(Sent(), "FE 25 00 04 00 09 00 32 FF | FE 21 00 04 00 09 00 2E FF");
     ASSERT_TRUE(test::TabTo(S().cmdBtn4));
     test::Key(window.get(), Qt::Key_Space);
-    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(Sent(), "FE 25 00 04 00 09 00 32 FF | FE 21 00 04 00 09 00 2E FF");
 
     // No IFB output, no source, no input channel record: nothing is taken, nothing lights.
     const struct {
@@ -266,6 +267,72 @@ TEST_F(StripButtons, BusTallyFailureIsLoggedAndKeepsTheStripsAlreadyDone) {
     EXPECT_EQ(S().cmdBtn1->BackgroundColour(), ActiveColour);
     EXPECT_NE(LogText().find("Error updating buttons"), std::string::npos);
     EXPECT_NE(LogText().find("Display Error"), std::string::npos);
+}
+
+// What a screen reader hears through Qt's accessibility API: each control names its strip
+// and source, a tally is the button's checked state, the slider's value is the gain as
+// the label says it; a report from the switcher changes the state. (The events that tell
+// a screen reader of a change need the desktop's accessibility bus: see the operator
+// suite.)
+TEST_F(StripButtons, AScreenReaderHearsNamesTalliesAndGain) {
+    // Strip 1 works device 7 on source 5, "MIC 5", off, at -12.3 dB; user button 1 is a
+    // "Relay Toggle" on relay 3, its relay off.
+    v.InputCount = 5;
+    v.InputNames[4] = "MIC 5";
+    v.DeviceIDs[7].Source = 4;
+    v.DeviceIDs[7].ChannelStatus = 0;
+    v.DeviceIDs[7].Gain = 901;
+    v.UserButtons[0] = {1000, "Talk", 3, None};
+    v.RelayStates.Recreate(8, 0);
+    window->InitAllSliders();
+    window->SetupButtons();
+    window->UpdateUserButtonTally();
+
+    const auto iface = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+    const auto checked = [&](QWidget* w) { return iface(w)->state().checked != 0; };
+    struct Row {
+        QWidget* control;
+        QString name;
+        bool litBefore;
+        bool litAfter; // after the switcher reports the channel on and relay 3 on
+    };
+    const Row rows[] = {
+        {S().cmdOn, QStringLiteral("Strip 1, MIC 5, ON"), false, true},
+        {S().cmdOff, QStringLiteral("Strip 1, MIC 5, OFF"), true, false},
+        {S().cmdBtn1, QStringLiteral("Strip 1, MIC 5, PGM"), false, false},
+        {S().cmdBtn4, QStringLiteral("Strip 1, MIC 5, IFB"), false, false},
+        {window->UserButton(0), QStringLiteral("User button 1, Talk"), false, true},
+        {window->UserButton(1), QStringLiteral("User button 2, Inactive"), false, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name.toStdString());
+        EXPECT_EQ(iface(r.control)->text(QAccessible::Name), r.name);
+        EXPECT_TRUE(iface(r.control)->state().checkable);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return checked(r.control) == r.litBefore; }));
+    }
+    EXPECT_EQ(iface(window->UserButton(0))->text(QAccessible::Description), "toggle");
+    EXPECT_EQ(iface(S().sliGain)->text(QAccessible::Name), "Strip 1, MIC 5, gain");
+    EXPECT_EQ(iface(S().sliGain)->text(QAccessible::Value), "-12.3 dB");
+    EXPECT_EQ(iface(S().sliGain)->valueInterface()->currentValue().toDouble(), -12.3);
+
+    // The switcher: input 5 on at console 2, relay 3 on.
+    v.ReceiveBuffer.Append(test::Frame(0xD6).Hex("7F 00 01 04 00 01 00 01").Finish());
+    v.ReceiveBuffer.Append(test::Frame(0xF7).Byte(40).Value14(1).Value14(2).Byte(1).Finish());
+    while (window->Link().DecodeTick()) {
+    }
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name.toStdString());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return checked(r.control) == r.litAfter; }));
+    }
+    // A click leaves the checked state to the tally.
+    QTest::mouseClick(window->UserButton(1), Qt::LeftButton);
+    EXPECT_FALSE(window->UserButton(1)->isChecked());
+
+    // A source the switcher reports renames the strip's controls.
+    v.InputNames[2] = "PHONE 3";
+    v.DeviceIDs[7].Source = 2;
+    window->UpdateActiveSource(0);
+    EXPECT_EQ(iface(S().cmdOn)->text(QAccessible::Name), "Strip 1, PHONE 3, ON");
 }
 
 } // namespace
