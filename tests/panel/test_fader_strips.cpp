@@ -6,6 +6,7 @@
 #include "Protocol.h"
 #include "Twips.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -279,28 +280,40 @@ TEST_F(FaderStrips, TheSwitchersGainWaitsForTheOperatorsHand) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     QSlider* slider = window->Strip(0).sliGain;
     v.FaderDeviceID[0] = 7;
+    int shown = 0; // the slider's value once the operator's hand is on it
     const struct {
         const char* what;
         std::function<void()> hand;
         std::function<void()> letGo;
         bool keptOnLetGo; // the operator's value still shows right after letting go
+        bool moved;       // the switcher's gain waits the hold time after the move
     } rows[] = {
-        {"free", [] {}, [] {}, false},
-        {"held", [&] { slider->setSliderDown(true); }, [&] { slider->setSliderDown(false); },
+        {"free", [] {}, [] {}, false, false},
+        {"held", [&] { slider->setSliderDown(true); }, [&] { slider->setSliderDown(false); }, false,
          false},
-        {"moved just now", [&] { slider->setValue(slider->value() - 1); }, [] {}, true},
+        {"moved, then held past the hold time", [&] { slider->setValue(slider->value() - 1); },
+         [&] {
+             slider->setSliderDown(true);
+             QTest::qWait(600); // longer than the 500 ms hold after a move
+             EXPECT_EQ(slider->value(), shown) << "taken while the mouse holds the slider";
+             slider->setSliderDown(false);
+         },
+         false, true},
+        {"moved just now", [&] { slider->setValue(slider->value() - 1); }, [] {}, true, true},
         {"dragged and let go",
          [&] {
              slider->setSliderDown(true);
              slider->setValue(slider->value() - 1);
          },
-         [&] { slider->setSliderDown(false); }, true},
+         [&] { slider->setSliderDown(false); }, true, true},
     };
     int gain = 600;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        QElapsedTimer sinceHand;
+        sinceHand.start();
         row.hand();
-        const int shown = slider->value();
+        shown = slider->value();
         gain += 50;
         v.DeviceIDs[7].Gain = static_cast<std::int16_t>(gain);
         window->InitSlider(0);
@@ -312,6 +325,10 @@ TEST_F(FaderStrips, TheSwitchersGainWaitsForTheOperatorsHand) {
             EXPECT_EQ(slider->value(), shown) << "the switcher's older gain shown on letting go";
         }
         EXPECT_TRUE(test::WaitUntil([&] { return slider->value() == -gain; }));
+        if (row.moved) {
+            // 500 ms after the move; Qt's coarse timers may end up to 5 % early.
+            EXPECT_GE(sinceHand.elapsed(), 475) << "shown before the hold ended";
+        }
         EXPECT_EQ(v.FaderGain[0], gain);
         SentBytes();
     }
