@@ -138,8 +138,13 @@ int main(int argc, char** argv) {
                    "the settings folder cannot be used: " + folder.problem);
     } else {
         folderLock = std::make_unique<orl::FolderLock>(folder.path);
-        const std::string shared = "Another ORL Console uses this settings folder; start this "
-                                   "one with --folder to keep its settings apart";
+        // Started with --folder already, it needs another folder, not the option.
+        const std::string shared =
+            options.folder.empty()
+                ? "Another ORL Console uses this settings folder; start this one with "
+                  "--folder to keep its settings apart"
+                : "Another ORL Console uses this settings folder; start this one with "
+                  "another --folder to keep its settings apart";
         if (folderLock->HeldByAnother())
             ShowBeside(&window, QStringLiteral("Settings Folder"), shared,
                        shared + ": " + folder.path);

@@ -106,6 +106,19 @@ FaderStrip::FaderStrip(QWidget* panel, int number) : number_(number) {
     cmdZerodb->setAccessibleDescription(QStringLiteral("sets the gain to 0 dB"));
     NameControls();
 
+    gainFrame_.setSingleShot(true);
+    QObject::connect(&gainFrame_, &QTimer::timeout, frSlider, [this] {
+        if (!pendingGain_)
+            return;
+        // Taken up by the operator meanwhile: the hold shows it once the slider is free.
+        if (GainHeld()) {
+            const int gain = *pendingGain_;
+            pendingGain_.reset();
+            HoldSwitcherGain(gain);
+            return;
+        }
+        ApplyGain(*pendingGain_);
+    });
     holdTimer_.setSingleShot(true);
     QObject::connect(&holdTimer_, &QTimer::timeout, frSlider, [this] { ReleaseHeldGain(); });
     // Let go, the thumb stays where the operator left it until GainHoldMs after the last
@@ -183,7 +196,24 @@ QString FaderStrip::GainLabelText(int gainPosition, double offThreshold) {
     return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number + QStringLiteral("db");
 }
 
+// Every panel hears of every gain move: thousands a second can reach one strip. The
+// first of them shows at once; those within the same frame of the display are kept, and
+// the last of them shows when the frame is over.
 void FaderStrip::ShowGain(int gainPosition) const {
+    if (gainFrame_.isActive() ||
+        (lastGainShown_.isValid() && !lastGainShown_.hasExpired(GainFrameMs))) {
+        pendingGain_ = gainPosition;
+        if (!gainFrame_.isActive())
+            gainFrame_.start(static_cast<int>(
+                std::clamp<qint64>(GainFrameMs - lastGainShown_.elapsed(), 0, GainFrameMs)));
+        return;
+    }
+    ApplyGain(gainPosition);
+}
+
+void FaderStrip::ApplyGain(int gainPosition) const {
+    lastGainShown_.start();
+    pendingGain_.reset();
     {
         // Set by the program, not moved by the operator: no move handler runs. A gain
         // outside 224 .. 1144 puts the thumb at the nearer end.

@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace orl {
 
@@ -102,6 +103,12 @@ private:
     void NameControls();
     void ReleaseHeldGain(); // when the hold time after the last move is over
     void StartHoldTimer();  // for what is left of the hold time
+    // The gain shown at most once a frame of the display (ShowGain).
+    static constexpr int GainFrameMs = 16;
+    void ApplyGain(int gainPosition) const;
+    mutable QElapsedTimer lastGainShown_;
+    mutable QTimer gainFrame_;
+    mutable std::optional<int> pendingGain_;
     QElapsedTimer lastMove_;
     std::optional<int> heldGain_;
     QTimer holdTimer_;

@@ -3,12 +3,15 @@
 // cost of dropping broken-off bytes (from bench_decoder's JSON), an end-to-end burst into
 // a running panel, the time from connecting to "Connected", the processor time of a report
 // that recolours a strip, memory growth, the answer to a poll and the longest event-loop
-// stall under a flood of reports, start-up time, peak memory after a large switcher's
-// tables, and the idle cost of a connected panel. The test suite checks outcomes only;
+// stall under a flood of reports, single-device data (every panel hears of every gain
+// move) into a running panel, the slowest poll answer of 40 panels while 8 move gains,
+// start-up time, peak memory after a large switcher's tables, and the idle cost of a
+// connected panel. The test suite checks outcomes only;
 // these figures are measured here.
 //
 //   bench_driver --decoder-json FILE --console PATH --sim PATH
 //   bench_driver --only-connect --sim PATH
+//   bench_driver --only-gain-moves --sim PATH
 //
 // Exits 1 when a figure misses its goal, 2 when something could not be measured.
 
@@ -541,6 +544,144 @@ Row TallyCostRow() {
             "< 0.2 us", us < 0.2};
 }
 
+// ---- Gain moves ----------------------------------------------------------------------------
+
+// An in-process panel of 8 strips on devices 1 to 8, laid out and shown.
+void EightStrips(ScratchPanel& panel) {
+    Variables& v = panel.v;
+    v.FaderCount = 8;
+    ResizeFaderArrays(v, 8);
+    for (int i = 0; i < 8; ++i) {
+        v.FaderDeviceID[i] = static_cast<std::int16_t>(i + 1);
+        v.FaderSource[i] = static_cast<std::int16_t>(i + 1);
+    }
+    panel.window->LoadFaders();
+}
+
+// A server floods a running panel of 8 strips with one device's data at a time (what every
+// panel hears of every gain move), each moving a shown strip, as fast as the panel takes
+// them in, for 10 s; then its poll is answered.
+std::vector<Row> DeviceDataRows() {
+    Bytes block;
+    for (int n = 0; n < test::FloodServer::BlockReports; ++n) {
+        const int device = 1 + n % 8;
+        const Bytes frame = test::Frame(0xD9)
+                                .Hex("00 01 01 00 04 02")
+                                .Value14(device)
+                                .Value14(device)
+                                .Value14(0)
+                                .Value14(300 + 5 * n)
+                                .Value14(0)
+                                .Hex("00 40")
+                                .Finish();
+        block.insert(block.end(), frame.begin(), frame.end());
+    }
+    test::FloodServer server(block);
+    if (server.Port() == 0)
+        Fail("no server for the device data");
+    ScratchPanel panel(server.Port());
+    EightStrips(panel);
+    constexpr int Seconds = 10;
+    server.Start(std::chrono::seconds(Seconds));
+    panel.window->Link().ConnectToServer();
+    if (!WaitUntil([&] { return server.done.load(); }, 90000) || server.answerMs < 0)
+        Fail("the device data flood did not end with an answered poll");
+    const double rate = static_cast<double>(server.reportsSent.load()) / Seconds;
+    const auto answerMs = static_cast<double>(server.answerMs.load());
+    if (panel.v.FaderGain[7] < 300)
+        Fail("the device data did not reach the strips");
+    return {{"single-device data into a running panel, 8 strips shown", Thousands(rate) + " msg/s",
+             ">= 100,000 msg/s", rate >= 100000},
+            {"poll answered after 10 s of single-device data", Fixed(answerMs, 0) + " ms",
+             "< 1000 ms", answerMs < 1000}};
+}
+
+// The longest a panel waited for the answer to its poll: the time from each 0xF5 sent to
+// the next 0xF4 received.
+class PollTimer : public ILinkTrace {
+public:
+    void Sent(const Bytes& message) override {
+        if (message.size() == 1 && message[0] == 0xF5 && !asked_.isValid())
+            asked_.start();
+    }
+    void Received(const std::uint8_t* message, std::size_t length) override {
+        if (length != 1 || message[0] != 0xF4 || !asked_.isValid())
+            return;
+        worstMs = std::max(worstMs, asked_.elapsed());
+        ++answers;
+        asked_.invalidate();
+    }
+    void Dropped(const std::uint8_t*, std::size_t, std::size_t) override {}
+    void Event(const std::string&) override {}
+    // An unanswered poll counts for as long as it waits.
+    qint64 WorstMs() const { return std::max(worstMs, asked_.isValid() ? asked_.elapsed() : 0); }
+    qint64 worstMs = 0;
+    int answers = 0;
+
+private:
+    QElapsedTimer asked_;
+};
+
+// 40 panels of 8 strips on one simulator (a process), all in this process as the same
+// thread's work; 8 of them move a gain each, 100 times a second, for 20 s, and every panel
+// is told of every move. The longest any panel waited for a poll's answer.
+Row ManyPanelsRow(const QString& simPath) {
+    constexpr int Panels = 40;
+    constexpr int Movers = 8;
+    constexpr int MoveEveryMs = 10;
+    constexpr int Seconds = 20;
+    SimulatorProcess sim(simPath, {});
+    std::vector<std::unique_ptr<ScratchPanel>> panels;
+    std::vector<std::unique_ptr<PollTimer>> timers;
+    for (int p = 0; p < Panels; ++p) {
+        panels.push_back(std::make_unique<ScratchPanel>(sim.Port()));
+        ScratchPanel& panel = *panels.back();
+        panel.v.ConsoleNumber = 1;
+        EightStrips(panel);
+        timers.push_back(std::make_unique<PollTimer>());
+        panel.window->Link().SetTrace(timers.back().get());
+        panel.window->Link().ConnectToServer();
+        panel.window->EnablePollTimer(true);
+    }
+    if (!WaitUntil(
+            [&] {
+                return std::all_of(panels.begin(), panels.end(), [](const auto& panel) {
+                    return panel->window->windowTitle() == CaptionConnected;
+                });
+            },
+            60000))
+        Fail("the 40 panels did not all connect");
+    for (auto& timer : timers)
+        timer->worstMs = 0;
+    int moves = 0;
+    QTimer mover;
+    QObject::connect(&mover, &QTimer::timeout, [&] {
+        for (int m = 0; m < Movers; ++m) {
+            const int gain = 300 + (moves / Movers * 7 + m * 100) % 800;
+            panels[static_cast<std::size_t>(m)]->window->Link().SendGainChange(
+                TCPComm::FaderGainParameter, gain, m + 1, None);
+            ++moves;
+        }
+    });
+    mover.start(MoveEveryMs);
+    Pause(Seconds * 1000);
+    mover.stop();
+    qint64 worst = 0;
+    int fewest = 1 << 30;
+    for (const auto& timer : timers) {
+        worst = std::max(worst, timer->WorstMs());
+        fewest = std::min(fewest, timer->answers);
+    }
+    // A poll still waiting counts as long as it has waited; a panel that had few answers
+    // in the time is said.
+    const auto ms = static_cast<double>(worst);
+    std::fprintf(stderr, "bench_driver: 40 panels: %d moves, fewest poll answers %d in %d s\n",
+                 moves, fewest, Seconds);
+    return {"40 panels, 8 moving gains (" + Thousands(moves / static_cast<double>(Seconds)) +
+                " moves/s): slowest poll answer",
+            Fixed(ms, 0) + " ms", "< 1000 ms", ms < 1000 && fewest >= Seconds / 2};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -553,10 +694,14 @@ int main(int argc, char** argv) {
     parser.addOption({"console", "The orl-console program.", "PATH"});
     parser.addOption({"sim", "The orl-switcher-sim program.", "PATH"});
     parser.addOption({"only-connect", "Only the rows of connecting to \"Connected\"."});
+    parser.addOption({"only-gain-moves", "Only the rows of device data and many panels."});
     parser.process(app);
     std::vector<Row> rows;
     if (parser.isSet("only-connect") && parser.isSet("sim")) {
         rows = ConnectRows(parser.value("sim"));
+    } else if (parser.isSet("only-gain-moves") && parser.isSet("sim")) {
+        rows = DeviceDataRows();
+        rows.push_back(ManyPanelsRow(parser.value("sim")));
     } else {
         if (!parser.isSet("decoder-json") || !parser.isSet("console") || !parser.isSet("sim"))
             Fail("usage: bench_driver --decoder-json FILE --console PATH --sim PATH");
@@ -568,6 +713,9 @@ int main(int argc, char** argv) {
         rows.push_back(TallyCostRow());
         for (Row& row : FloodRows())
             rows.push_back(std::move(row));
+        for (Row& row : DeviceDataRows())
+            rows.push_back(std::move(row));
+        rows.push_back(ManyPanelsRow(parser.value("sim")));
         for (Row& row : ConnectedPanelRows(parser.value("console"), parser.value("sim")))
             rows.push_back(std::move(row));
     }

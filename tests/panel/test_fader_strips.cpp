@@ -167,8 +167,12 @@ TEST_F(FaderStrips, InitSliderShowsTheDeviceWithoutSending) {
         v.DeviceIDs[3].ChannelStatus = static_cast<std::uint8_t>(c.status);
         v.DeviceIDs[3].Gain = static_cast<std::int16_t>(c.gain);
         window->InitSlider(0);
-        EXPECT_EQ(s.sliGain->value(), c.sliderValue);
-        EXPECT_EQ(s.lblGain->text().toStdString(), c.label);
+        // Gains within one frame of the display show as the last of them, a frame later.
+        EXPECT_TRUE(test::WaitUntil([&] {
+            return s.sliGain->value() == c.sliderValue &&
+                   s.lblGain->text().toStdString() == c.label;
+        })) << s.sliGain->value()
+            << " " << s.lblGain->text().toStdString();
         EXPECT_EQ(v.FaderGain[0], c.gain);
         EXPECT_EQ(v.FaderOnState[0], c.on ? 1 : 0);
         EXPECT_EQ(s.cmdOn->BackgroundColour(), c.on ? OnColour : IdleColour);

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 namespace orl::test {
 
@@ -26,6 +27,9 @@ class FloodServer {
 public:
     // Reports come in blocks of this many; report n sets relay 1 to n modulo 128.
     static constexpr int BlockReports = 128;
+
+    // Floods with `block` (BlockReports messages) over and over instead.
+    explicit FloodServer(Bytes block) : FloodServer() { block_ = std::move(block); }
 
     FloodServer() {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
