@@ -196,10 +196,14 @@ QString FaderStrip::GainLabelText(int gainPosition, double offThreshold) {
     return (d > 0 ? QStringLiteral("  +") : QStringLiteral("  ")) + number + QStringLiteral("db");
 }
 
+void FaderStrip::ShowGain(int gainPosition) const {
+    ApplyGain(gainPosition);
+}
+
 // Every panel hears of every gain move: thousands a second can reach one strip. The
 // first of them shows at once; those within the same frame of the display are kept, and
 // the last of them shows when the frame is over.
-void FaderStrip::ShowGain(int gainPosition) const {
+void FaderStrip::ShowSwitcherGain(int gainPosition) const {
     if (gainFrame_.isActive() ||
         (lastGainShown_.isValid() && !lastGainShown_.hasExpired(GainFrameMs))) {
         pendingGain_ = gainPosition;

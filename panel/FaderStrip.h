@@ -58,6 +58,8 @@ public:
     // The switcher's gain: the thumb at the gain position and the label "  +12db",
     // "  -12.5db", or "  Off" below the switcher's threshold.
     void ShowGain(int gainPosition) const;
+    // The switcher's gain: as ShowGain, but at most once a frame of the display.
+    void ShowSwitcherGain(int gainPosition) const;
     // The operator moved the thumb to the gain position: the label follows it ("  Off"
     // below the move's threshold).
     void ShowMovedGain(int gainPosition) const;
@@ -103,7 +105,7 @@ private:
     void NameControls();
     void ReleaseHeldGain(); // when the hold time after the last move is over
     void StartHoldTimer();  // for what is left of the hold time
-    // The gain shown at most once a frame of the display (ShowGain).
+    // The switcher's gain shown at most once a frame of the display (ShowSwitcherGain).
     static constexpr int GainFrameMs = 16;
     void ApplyGain(int gainPosition) const;
     mutable QElapsedTimer lastGainShown_;

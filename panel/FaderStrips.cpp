@@ -187,7 +187,7 @@ void frmMain::InitSlider(int index) {
 void frmMain::TakeSwitcherGain(int index, int gainPosition) {
     const std::int16_t gain = ToInteger(static_cast<long long>(gainPosition));
     v_.FaderGain[index] = gain;
-    Strip(index).ShowGain(gain);
+    Strip(index).ShowSwitcherGain(gain);
     emit stateShown();
 }
 
