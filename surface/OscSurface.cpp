@@ -5,8 +5,6 @@
 #include "Variables.h"
 #include "frmMain.h"
 
-#include <QNetworkDatagram>
-
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -73,7 +71,6 @@ OscSurface::OscSurface(frmMain& window, const Variables& v, ErrorLog& log)
     connect(&flushTimer_, &QTimer::timeout, this, [this] { Flush(); });
     forgetTimer_.setInterval(ForgetCheckMs);
     connect(&forgetTimer_, &QTimer::timeout, this, [this] { ForgetSilentSenders(); });
-    connect(&socket_, &QUdpSocket::readyRead, this, [this] { ReadDatagrams(); });
     connect(&window_, &frmMain::stateShown, this, [this] { StateShown(); });
     connect(&window_, &frmMain::unloading, this, [this] { EndPresses(nullptr); });
     lastFlush_.start();
@@ -84,22 +81,24 @@ OscSurface::~OscSurface() {
 }
 
 bool OscSurface::Listen(const QHostAddress& address, quint16 port, QString& error) {
-    if (socket_.bind(address, port))
-        return true;
-    error = socket_.errorString();
-    return false;
+    if (!socket_.Open(address, port, error))
+        return false;
+    readable_ = std::make_unique<QSocketNotifier>(socket_.Descriptor(), QSocketNotifier::Read);
+    connect(readable_.get(), &QSocketNotifier::activated, this, [this] { ReadDatagrams(); });
+    return true;
 }
 
 // ---- Messages in ------------------------------------------------------------------------
 
+// A flood waits its turn behind the window's own events: the notifier calls again on the
+// next pass of the event loop while datagrams wait, and the kernel drops what does not fit.
 void OscSurface::ReadDatagrams() {
-    for (int n = 0; n < DatagramsPerPass && socket_.hasPendingDatagrams(); ++n) {
-        const QNetworkDatagram datagram = socket_.receiveDatagram();
-        if (!datagram.isValid())
-            continue;
+    QByteArray datagram;
+    QHostAddress from;
+    quint16 port = 0;
+    for (int n = 0; n < DatagramsPerPass && socket_.Receive(datagram, from, port); ++n) {
         try {
-            Handle(datagram.data(), datagram.senderAddress(),
-                   static_cast<quint16>(datagram.senderPort()));
+            Handle(datagram, from, port);
         } catch (...) {
             try {
                 log_.ReportError("Unexpected Error", "Program Error");
@@ -108,10 +107,6 @@ void OscSurface::ReadDatagrams() {
             }
         }
     }
-    // A flood waits its turn behind the window's own events.
-    if (socket_.hasPendingDatagrams())
-        QMetaObject::invokeMethod(
-            this, [this] { ReadDatagrams(); }, Qt::QueuedConnection);
 }
 
 void OscSurface::Handle(const QByteArray& datagram, const QHostAddress& from, quint16 port) {
@@ -425,12 +420,9 @@ int OscSurface::Tell(Subscriber& subscriber, const std::vector<Shown>& state) {
             }
         }
         const std::vector<std::uint8_t> datagram = surface::FeedbackDatagram(item);
-        const qint64 written =
-            datagram.empty() ? -1
-                             : socket_.writeDatagram(reinterpret_cast<const char*>(datagram.data()),
-                                                     static_cast<qint64>(datagram.size()),
-                                                     subscriber.address, subscriber.port);
-        if (written < 0) {
+        const bool written =
+            !datagram.empty() && socket_.Send(datagram, subscriber.address, subscriber.port);
+        if (!written) {
             // The socket's buffer is full: the latest value goes with the next flush.
             wait = wait < 0 ? FeedbackIntervalMs : std::min(wait, FeedbackIntervalMs);
             continue;

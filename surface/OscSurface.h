@@ -1,20 +1,23 @@
 #pragma once
 // The OSC control surface: one more view of the panel state beside the strips, and one
 // more input through the window's press procedures and the rules they keep. Datagrams
-// come and go on one UDP socket in the event loop; liblo reads and writes the messages.
+// come and go on one UDP socket watched by the event loop; liblo reads and writes the
+// messages.
 
 #include "Feedback.h"
 #include "GainPickup.h"
 #include "SurfaceCommand.h"
+#include "UdpPort.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
-#include <QUdpSocket>
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,7 +45,7 @@ public:
 
     // Listens on `address`:`port` (0: any free port); false with the system's reason.
     bool Listen(const QHostAddress& address, quint16 port, QString& error);
-    quint16 Port() const { return socket_.localPort(); }
+    quint16 Port() const { return socket_.LocalPort(); }
     void SetTrace(TraceLine trace) { trace_ = std::move(trace); }
     long long IgnoredCount() const { return ignored_; }
     int SubscriberCount() const { return static_cast<int>(subscribers_.size()); }
@@ -94,7 +97,8 @@ private:
     frmMain& window_;
     const Variables& v_;
     ErrorLog& log_;
-    QUdpSocket socket_;
+    UdpPort socket_;
+    std::unique_ptr<QSocketNotifier> readable_;
     std::vector<Sender> senders_;
     std::vector<Subscriber> subscribers_;
     std::map<int, QHostAddress> heldIfb_;     // strip: the computer that holds its IFB

@@ -191,6 +191,16 @@ TEST(ControlSurface, EachAddressReachesTheSwitcherAsTheWindowsClickDoes) {
         EXPECT_EQ(FirstPress(sim, mark, next), -1) << sim.Tail(mark).toStdString();
     }
     EXPECT_EQ(panel.surface->IgnoredCount(), 0);
+
+    // A burst of junk, more than the socket holds: the surface keeps reading after it.
+    for (int k = 0; k < 2000; ++k)
+        surface.SendBytes(QByteArray("/strip/1/nothing\0\0\0\0,i\0\0\0\0\0\1", 24));
+    const int mark = sim.Mark();
+    EXPECT_TRUE(WaitUntil([&] {
+        surface.Send("/strip/2/off", "i", 1);
+        return sim.Find("channel on/off: input 2 console 1 off", mark, sim.Mark()) >= 0;
+    }));
+    EXPECT_GT(panel.surface->IgnoredCount(), 0);
 }
 
 TEST(ControlSurface, ASubscriberHearsTheStateAndTheSwitchersReports) {
