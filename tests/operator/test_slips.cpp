@@ -122,6 +122,18 @@ const SlipRow SlipRows[] = {
          s.X().Keys({"Tab"}); // the keyboard's focus frame tints the focused button
          EXPECT_TRUE(Shows(s.X(), s.Control(0, OnButton), OnRgb));
      }},
+    // Ctrl+3 and Tab reach strip 2's IFB; Space held down for a while (the keyboard repeats
+    // it meanwhile) is one press and one release.
+    {"SpaceHeldOnIfb",
+     [](Slips& s) {
+         ASSERT_TRUE(s.X().Keys({"ctrl+3", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab"}));
+         ASSERT_TRUE(
+             s.X().Run("xdotool", {"keydown", "space", "sleep", "1.5", "keyup", "space"}).ok);
+     },
+     [](Slips& s) {
+         EXPECT_EQ(s.CountBeforeSentinel("simple take 37 (IFB press)"), 1) << s.Trace();
+         EXPECT_EQ(s.CountBeforeSentinel("simple take 33 (IFB release)"), 1) << s.Trace();
+     }},
     // The count raised from 3 to 4 and confirmed at once with Alt+O, the field never left.
     // (Last: the window is one strip wider afterwards.)
     {"AltOAfterARaisedCount",
