@@ -120,6 +120,8 @@ FaderStrip::FaderStrip(QWidget* panel, int number) : number_(number) {
         ApplyGain(*pendingGain_);
     });
     holdTimer_.setSingleShot(true);
+    // A coarse timer may end up to 5 % early; the hold lasts its full time.
+    holdTimer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&holdTimer_, &QTimer::timeout, frSlider, [this] { ReleaseHeldGain(); });
     // Let go, the thumb stays where the operator left it until GainHoldMs after the last
     // move: the switcher's answer to that move is then in.
