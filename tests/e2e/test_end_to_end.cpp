@@ -2,6 +2,7 @@
 // sequence, operator actions that come back from the switcher as tallies, a switcher
 // that dies and comes back on the same port, and two panels sharing one switcher.
 
+#include "ScratchPanel.h"
 #include "SimulatorProcess.h"
 #include "TempFolder.h"
 
@@ -49,20 +50,7 @@ struct Panel {
     QString Title() const { return window->windowTitle(); }
     bool Connected() const { return Title() == "ORL Console - Connected"; }
 
-    // Ticks the poll by hand, as fast as the switcher answers, until the start-up
-    // sequence is complete (tmrPoll keeps running too; both only move the sequence on).
-    bool StartUp(int maxTicks = 40) {
-        for (int tick = 0; tick < maxTicks && !Connected(); ++tick) {
-            window->Link().PollTick();
-            WaitUntil(
-                [&] {
-                    return v.SocketConnected && v.PendingRequestMask1 == 0 &&
-                           v.PendingRequestMask2 == 0;
-                },
-                1000);
-        }
-        return Connected();
-    }
+    bool StartUp(int maxTicks = 40) { return test::TickUntilConnected(*window, v, maxTicks); }
     const FaderStrip& Strip(int i) const { return window->Strip(i); }
     std::vector<int> DevicesOnBus(int bus) const {
         if (!v.CrosspointMap.Contains(bus - 1))
@@ -112,7 +100,9 @@ TEST(EndToEnd, StartsUpAndShowsTheSwitcher) {
         EXPECT_EQ(s.cmdOff->BackgroundColour(), strips[i].off);
         EXPECT_EQ(s.cmdBtn1->BackgroundColour(), strips[i].pgm);
         EXPECT_EQ(s.cmdBtn2->BackgroundColour(), IdleColour);
-        EXPECT_EQ(s.lblGain->text().toStdString(), "  0db");
+        // The switcher's gain shows within a frame of the display.
+        EXPECT_TRUE(WaitUntil([&] { return s.lblGain->text() == "  0db"; }))
+            << s.lblGain->text().toStdString();
     }
 }
 

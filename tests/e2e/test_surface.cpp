@@ -5,6 +5,7 @@
 
 #include "OscSurface.h"
 #include "PanelConfiguration.h"
+#include "ScratchPanel.h"
 #include "SimulatorProcess.h"
 #include "TempFolder.h"
 #include "frmMain.h"
@@ -43,19 +44,7 @@ struct Panel {
         window->Form_Load(dir.Path().string());
         window->show();
     }
-    bool StartUp() {
-        for (int tick = 0; tick < 40 && window->windowTitle() != "ORL Console - Connected";
-             ++tick) {
-            window->Link().PollTick();
-            WaitUntil(
-                [&] {
-                    return v.SocketConnected && v.PendingRequestMask1 == 0 &&
-                           v.PendingRequestMask2 == 0;
-                },
-                1000);
-        }
-        return window->windowTitle() == "ORL Console - Connected";
-    }
+    bool StartUp() { return test::TickUntilConnected(*window, v); }
 
     test::TempFolder dir{"orl-surface"};
     Variables v;

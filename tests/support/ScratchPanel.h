@@ -5,6 +5,7 @@
 #include "ErrorLog.h"
 #include "TempFolder.h"
 #include "Variables.h"
+#include "WaitUntil.h"
 #include "frmMain.h"
 
 #include <memory>
@@ -15,6 +16,23 @@ namespace orl::test {
 inline bool LinkQuiet(const Variables& v, frmMain& window) {
     return v.PendingRequestMask1 == 0 && v.PendingRequestMask2 == 0 && v.ReceiveBuffer.empty() &&
            !window.DecodeTimer().isActive();
+}
+
+// Ticks the poll by hand, as fast as the switcher answers, until the start-up sequence is
+// complete and the title reads "ORL Console - Connected" (tmrPoll keeps running too; both
+// only move the sequence on).
+inline bool TickUntilConnected(frmMain& window, const Variables& v, int maxTicks = 40) {
+    const auto connected = [&] { return window.windowTitle() == "ORL Console - Connected"; };
+    for (int tick = 0; tick < maxTicks && !connected(); ++tick) {
+        window.Link().PollTick();
+        WaitUntil(
+            [&] {
+                return v.SocketConnected && v.PendingRequestMask1 == 0 &&
+                       v.PendingRequestMask2 == 0;
+            },
+            1000);
+    }
+    return connected();
 }
 
 class ScratchPanel {
