@@ -474,7 +474,7 @@ TEST(Simulator, AClientThatNeverReadsIsThrottledAndDelaysNoOtherPanel) {
     Session s;
     ASSERT_TRUE(s.Open());
     const long before = s.sim.ResidentKilobytes();
-    orl::test::DeafClient flooder(s.sim.Port());
+    orl::test::PlainClient flooder(s.sim.Port());
     ASSERT_TRUE(flooder.Connected());
     // Every 13-byte request is answered with the whole device table, about 82 KB.
     Bytes requests;
@@ -506,7 +506,7 @@ TEST(Simulator, AClientThatNeverReadsIsThrottledAndDelaysNoOtherPanel) {
 TEST(Simulator, BurstsToAFrozenPanelDoNotPileUp) {
     Session s;
     ASSERT_TRUE(s.Open());
-    orl::test::DeafClient frozen(s.sim.Port());
+    orl::test::PlainClient frozen(s.sim.Port());
     ASSERT_TRUE(frozen.Connected());
     ASSERT_TRUE(orl::test::WaitUntil([&] {
         s.sim.WriteLine("panels");
@@ -544,60 +544,14 @@ Bytes GainChange(int device, int value) {
         .Finish();
 }
 
-// A panel that takes in at most what it is given a chance to: a plain socket with a small
-// receive buffer, read a little at a time.
-class SlowReader {
-public:
-    explicit SlowReader(quint16 port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 16 * 1024;
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ =
-            fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        if (connected_)
-            ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
-    }
-    ~SlowReader() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    SlowReader(const SlowReader&) = delete;
-    SlowReader& operator=(const SlowReader&) = delete;
-    bool Connected() const { return connected_; }
-    // Up to `most` bytes, appended to `into`; false once the simulator closed the socket.
-    bool Read(Bytes& into, std::size_t most) {
-        std::uint8_t buffer[4096];
-        const ssize_t n = ::recv(fd_, buffer, std::min(most, sizeof buffer), 0);
-        if (n == 0)
-            return false;
-        if (n > 0)
-            into.insert(into.end(), buffer, buffer + n);
-        return true;
-    }
-    void Send(const Bytes& bytes) { ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-    // What the socket takes of `bytes` without waiting.
-    std::size_t SendSome(const Bytes& bytes) {
-        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        return sent > 0 ? static_cast<std::size_t>(sent) : 0;
-    }
-
-private:
-    int fd_ = -1;
-    bool connected_ = false;
-};
-
 // Every panel hears of every gain move. One that reads slower than they come is sent the
 // latest data of each device rather than all of it, and is never cut off while it reads.
 TEST(Simulator, APanelThatReadsSlowlyIsSentTheLatestOfEachDeviceAndStaysConnected) {
     Session s;
     ASSERT_TRUE(s.Open());
-    SlowReader slow(s.sim.Port());
+    orl::test::PlainClient slow(s.sim.Port(), 16 * 1024);
     ASSERT_TRUE(slow.Connected());
-    SlowReader mover(s.sim.Port());
+    orl::test::PlainClient mover(s.sim.Port(), 16 * 1024);
     ASSERT_TRUE(mover.Connected());
     ASSERT_TRUE(orl::test::WaitUntil([&] {
         s.sim.WriteLine("panels");
@@ -639,7 +593,7 @@ TEST(Simulator, APanelThatReadsSlowlyIsSentTheLatestOfEachDeviceAndStaysConnecte
     ASSERT_EQ(sent, moves.size());
 
     // Caught up: its poll is answered after the latest gain of every device.
-    slow.Send(HexToBytes("F5"));
+    slow.SendSome(HexToBytes("F5"));
     std::map<int, int> shown;
     bool answered = false;
     std::size_t cut = 0; // bytes of `received` already cut into messages
@@ -705,7 +659,7 @@ Bytes CrosspointChange(int mode, int device) {
 TEST(Simulator, APanelThatStopsReadingIsCutOffOnceReportsPileUp) {
     Session s;
     ASSERT_TRUE(s.Open());
-    orl::test::DeafClient frozen(s.sim.Port());
+    orl::test::PlainClient frozen(s.sim.Port());
     ASSERT_TRUE(frozen.Connected());
     // It asks for the device table over and over: its requests wait once 4 MiB of answers
     // are owed to it.

@@ -220,12 +220,15 @@ private:
     Bytes pending_;
 };
 
-// A client that sends and never reads: a plain non-blocking socket, so nothing it sends
-// waits in this process.
-class DeafClient {
+// A plain non-blocking client socket, so nothing it sends waits in this process: a client
+// that never reads, or one that reads only a little at a time through a small receive
+// buffer (`receiveBuffer` bytes; the system's default when 0).
+class PlainClient {
 public:
-    explicit DeafClient(quint16 port) {
+    explicit PlainClient(quint16 port, int receiveBuffer = 0) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (receiveBuffer > 0)
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
@@ -235,14 +238,24 @@ public:
         ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
         connected_ = true;
     }
-    ~DeafClient() {
+    ~PlainClient() {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    DeafClient(const DeafClient&) = delete;
-    DeafClient& operator=(const DeafClient&) = delete;
+    PlainClient(const PlainClient&) = delete;
+    PlainClient& operator=(const PlainClient&) = delete;
 
     bool Connected() const { return connected_; }
+    // Up to `most` bytes, appended to `into`; false once the other end closed the socket.
+    bool Read(Bytes& into, std::size_t most) {
+        std::uint8_t buffer[4096];
+        const ssize_t n = ::recv(fd_, buffer, std::min(most, sizeof buffer), 0);
+        if (n == 0)
+            return false;
+        if (n > 0)
+            into.insert(into.end(), buffer, buffer + n);
+        return true;
+    }
     // Sends what the socket takes without waiting; the bytes it took.
     std::size_t SendSome(const Bytes& bytes) {
         const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
