@@ -35,7 +35,7 @@ void ClearBits(std::int32_t& mask, std::int32_t bits) {
 
 constexpr std::int16_t LargestSource = 8192;
 constexpr std::int16_t LargestGain = 2048;
-constexpr std::int16_t UnityGain = 1024;
+constexpr std::int16_t UnityGain = wire::ZeroDbPosition;
 constexpr std::int32_t MaxBusEntries = 64;
 constexpr std::int32_t MaxLinkedEntries = 32;
 constexpr long long LastMappedBus = 8191;

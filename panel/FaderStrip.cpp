@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "Look.h"
+#include "Protocol.h"
 #include "SourceSelector.h"
 #include "Twips.h"
 
@@ -18,11 +19,11 @@ namespace orl {
 
 namespace {
 
-constexpr int DesignLeft = 240;
-constexpr int FrameTop = 120;
-constexpr int FrameWidth = 1695;
-constexpr int FrameHeight = 9375;
-constexpr int ZeroDbPosition = 1024;
+constexpr int StripLeft = 240;
+constexpr int StripTop = 120;
+constexpr int StripWidth = 1695;
+constexpr int StripHeight = 9375;
+using wire::ZeroDbPosition;
 
 ColourButton* StripButtonControl(QWidget* parent, const char* name, const QString& caption,
                                  int left, int top, int width, int height, double points) {
@@ -38,7 +39,7 @@ ColourButton* StripButtonControl(QWidget* parent, const char* name, const QStrin
 FaderStrip::FaderStrip(QWidget* panel, int number) : number_(number) {
     frSlider = new QFrame(panel);
     frSlider->setObjectName(QStringLiteral("frSlider"));
-    Place(frSlider, DesignLeft, FrameTop, FrameWidth, FrameHeight);
+    Place(frSlider, StripLeft, StripTop, StripWidth, StripHeight);
     PaintBackground(frSlider, PanelColour);
     QWidget* f = frSlider;
 

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "OrlError.h"
+#include "Protocol.h"
 #include "Twips.h"
 #include "Values.h"
 
@@ -20,7 +21,6 @@ constexpr int FirstStripLeft = 120;  // after LoadFaders
 constexpr int SingleStripLeft = 240; // as designed, and after UnloadFaders to one strip
 constexpr int SingleStripWidth = 2325;
 
-constexpr int ZeroDbPosition = 1024;
 constexpr int OffPosition = 24;
 constexpr int LowestSentPosition = 225;
 
@@ -243,7 +243,7 @@ void frmMain::cmdZerodb_Click(int index) {
     if (PressesRefused())
         return; // nothing can be sent, so the thumb stays where the switcher has it
     const FaderStrip& strip = Strip(index);
-    strip.ShowGain(ZeroDbPosition);
+    strip.ShowGain(wire::ZeroDbPosition);
     sliGain_Scroll(index);
     strip.sliGain->setFocus();
 }

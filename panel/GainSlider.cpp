@@ -1,5 +1,7 @@
 #include "GainSlider.h"
 
+#include "Protocol.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 
@@ -12,7 +14,6 @@ namespace {
 
 constexpr double TopDecibels = 12.0;
 constexpr double BottomDecibels = -80.0;
-constexpr int ZeroDbPosition = 1024;
 
 // The slider as an assistive technology sees it: its value is the gain in dB, and its
 // value text the gain as the label says it.
@@ -35,7 +36,7 @@ public:
     // Moves the thumb as the operator's hand would (and so sends the gain).
     void setCurrentValue(const QVariant& value) override {
         const double db = std::clamp(value.toDouble(), BottomDecibels, TopDecibels);
-        Slider()->setValue(-(ZeroDbPosition + static_cast<int>(std::lround(db * 10))));
+        Slider()->setValue(-(wire::ZeroDbPosition + static_cast<int>(std::lround(db * 10))));
     }
     QVariant maximumValue() const override { return TopDecibels; }
     QVariant minimumValue() const override { return BottomDecibels; }

@@ -22,7 +22,7 @@ struct SwitcherSize {
 
 constexpr int HighestDeviceID = 8192;
 constexpr int MaxEntriesPerBus = 64;
-constexpr int UnityGain = 1024;
+constexpr int UnityGain = wire::ZeroDbPosition;
 constexpr int NameLength = 8; // every name of a name table has this many characters
 
 struct Device {

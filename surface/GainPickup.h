@@ -3,6 +3,8 @@
 // 0.1 dB), and the pickup of a fader without a motor: a value far from the strip's gain
 // is ignored until the fader crosses the gain or comes within PickupWindow of it.
 
+#include "Protocol.h"
+
 #include <optional>
 
 namespace orl::surface {
@@ -10,7 +12,7 @@ namespace orl::surface {
 // The travel of the window's gain slider: +12 dB at the top, -80 dB at the bottom.
 constexpr int TravelTop = 1144;
 constexpr int TravelBottom = 224;
-constexpr int ZeroDbPosition = 1024;
+using wire::ZeroDbPosition;
 
 // The position of a gain in dB, or of a fader's 0.0 (bottom) .. 1.0 (top), on the travel.
 int PositionOfDb(double dB);

@@ -73,6 +73,9 @@ constexpr int Code(OptoChange code) {
     return static_cast<int>(code);
 }
 
+// Gain positions: one position is 0.1 dB.
+constexpr int ZeroDbPosition = 1024;
+
 // Codes of the 0xFE simple take
 constexpr int IFBPress = 37;
 constexpr int IFBRelease = 33;

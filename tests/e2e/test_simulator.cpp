@@ -379,8 +379,8 @@ TEST(Simulator, IgnoresMalformedMessagesAndSurvivesAMegabyteOfJunk) {
         "81 09 01 0B FF",                         // type reply with a bad checksum
         "D9 00 00 FF",                            // a switcher's frame sent back
         "D6 7F 00 01 7F 7F 00 00 01 7F FF",       // input 16384
-        "FE 05 18 02 00 00 00 03 00 7F 7F 7F 7F 7F 7F 7F 04 00 00 00 00 00 00 00 08 00 08 00 08 00 "
-        "08 3F FF", // crosspoint mode 3077
+        ("FE 05 18 02 00 00 00 03 00 7F 7F 7F 7F 7F 7F 7F 04 00 00 00 00 00 00 00 "
+         "08 00 08 00 08 00 08 3F FF"), // crosspoint mode 3077
     };
     for (const char* bytes : junk) {
         SCOPED_TRACE(bytes);
