@@ -297,6 +297,8 @@ TEST(ControlSurface, NothingIsSentWhileTheLinkIsSilentOrThePanelLocked) {
     int next = sim.WaitForLine("channel on/off: input 1 console 1 off", mark);
     ASSERT_GE(next, 0);
     EXPECT_EQ(FirstPress(sim, mark, next), -1) << sim.Tail(mark).toStdString();
+    // OFF also drives MIC 1's on-opto: the whole press is in before the switcher stops.
+    ASSERT_GE(sim.WaitForLine("opto change 96: opto 1 off", next), 0);
 
     // Silent: the switcher stops answering polls.
     ::kill(static_cast<pid_t>(sim.Process().processId()), SIGSTOP);
