@@ -139,7 +139,7 @@ protected:
         for (int tick = 0; tick < 30; ++tick) {
             window->Link().PollTick();
             if (window->windowTitle() == CaptionConnected)
-                return true;
+                return test::GainsShown(*window, v);
             WaitUntil([&] { return Quiet(); }, 2000);
         }
         return false;

@@ -18,9 +18,21 @@ inline bool LinkQuiet(const Variables& v, frmMain& window) {
            !window.DecodeTimer().isActive();
 }
 
+// Every strip shows the gain the panel holds for it. The switcher's gain may wait one frame
+// of the display to show, so a test that reads the strips waits for this first.
+inline bool GainsShown(frmMain& window, const Variables& v) {
+    return WaitUntil([&] {
+        for (int i = 0; i < window.StripCount(); ++i)
+            if (window.Strip(i).lblGain->text() !=
+                FaderStrip::GainLabelText(v.FaderGain[i], FaderStrip::SwitcherOffThreshold))
+                return false;
+        return true;
+    });
+}
+
 // Ticks the poll by hand, as fast as the switcher answers, until the start-up sequence is
-// complete and the title reads "ORL Console - Connected" (tmrPoll keeps running too; both
-// only move the sequence on).
+// complete, the title reads "ORL Console - Connected" and the strips show the switcher's
+// gains (tmrPoll keeps running too; both only move the sequence on).
 inline bool TickUntilConnected(frmMain& window, const Variables& v, int maxTicks = 40) {
     const auto connected = [&] { return window.windowTitle() == "ORL Console - Connected"; };
     for (int tick = 0; tick < maxTicks && !connected(); ++tick) {
@@ -32,7 +44,7 @@ inline bool TickUntilConnected(frmMain& window, const Variables& v, int maxTicks
             },
             1000);
     }
-    return connected();
+    return connected() && GainsShown(window, v);
 }
 
 class ScratchPanel {
