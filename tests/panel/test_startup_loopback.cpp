@@ -5,6 +5,7 @@
 #include "Files.h"
 #include "Frames.h"
 #include "LoopbackServer.h"
+#include "ScratchPanel.h"
 #include "TempFolder.h"
 #include "frmMain.h"
 
@@ -163,6 +164,7 @@ TEST_F(StartupLoopback, EachRequestFollowsTheAnswerToThePreviousOneWithoutWaitin
 
     const char* labels[] = {"  0db", "  -12.5db", "  +12db"};
     const char* sources[] = {"In01 [0001]", "In02 [0002]", "In03 [0003]"};
+    ASSERT_TRUE(test::GainsShown(window, v));
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         const FaderStrip& s = window.Strip(i);
