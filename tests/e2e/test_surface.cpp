@@ -131,13 +131,20 @@ private:
     std::map<std::string, std::string> told_;
 };
 
-TEST(ControlSurface, EachAddressReachesTheSwitcherAsTheWindowsClickDoes) {
+// The panel started up on a simulator of its own, its surface listening, and one surface.
+class ControlSurface : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(sim.Port(), 0);
+        ASSERT_TRUE(panel.listening);
+        ASSERT_TRUE(panel.StartUp());
+    }
     TracedSimulator sim;
-    ASSERT_NE(sim.Port(), 0);
-    Panel panel(sim.Port());
-    ASSERT_TRUE(panel.listening);
-    ASSERT_TRUE(panel.StartUp());
-    Surface surface(panel.surface->Port());
+    Panel panel{sim.Port()};
+    Surface surface{panel.surface->Port()};
+};
+
+TEST_F(ControlSurface, EachAddressReachesTheSwitcherAsTheWindowsClickDoes) {
 
     // The lines are those the simulator traces for the same clicks in the window.
     struct Row {
@@ -203,12 +210,7 @@ TEST(ControlSurface, EachAddressReachesTheSwitcherAsTheWindowsClickDoes) {
     EXPECT_GT(panel.surface->IgnoredCount(), 0);
 }
 
-TEST(ControlSurface, ASubscriberHearsTheStateAndTheSwitchersReports) {
-    TracedSimulator sim;
-    ASSERT_NE(sim.Port(), 0);
-    Panel panel(sim.Port());
-    ASSERT_TRUE(panel.StartUp());
-    Surface surface(panel.surface->Port());
+TEST_F(ControlSurface, ASubscriberHearsTheStateAndTheSwitchersReports) {
     Surface listener(panel.surface->Port()); // subscribed by `surface`
 
     surface.Send("/subscribe");
@@ -241,12 +243,7 @@ TEST(ControlSurface, ASubscriberHearsTheStateAndTheSwitchersReports) {
     EXPECT_TRUE(WaitUntil([&] { return panel.surface->SubscriberCount() == 1; }));
 }
 
-TEST(ControlSurface, AFaderFarFromTheGainIsIgnoredUntilItCrossesIt) {
-    TracedSimulator sim;
-    ASSERT_NE(sim.Port(), 0);
-    Panel panel(sim.Port());
-    ASSERT_TRUE(panel.StartUp());
-    Surface surface(panel.surface->Port());
+TEST_F(ControlSurface, AFaderFarFromTheGainIsIgnoredUntilItCrossesIt) {
     ASSERT_EQ(panel.v.FaderGain[1], 1024); // strip 2 at 0 dB
 
     const int mark = sim.Mark();
@@ -261,14 +258,9 @@ TEST(ControlSurface, AFaderFarFromTheGainIsIgnoredUntilItCrossesIt) {
     EXPECT_GE(sim.WaitForLine("gain: parameter 20, device 2, value 824", taken), 0);
 }
 
-TEST(ControlSurface, NothingIsSentWhileTheLinkIsSilentOrThePanelLocked) {
-    TracedSimulator sim;
-    ASSERT_NE(sim.Port(), 0);
-    Panel panel(sim.Port());
-    ASSERT_TRUE(panel.StartUp());
+TEST_F(ControlSurface, NothingIsSentWhileTheLinkIsSilentOrThePanelLocked) {
     int heard = 0; // messages the surface took in
     panel.surface->SetTrace([&heard](bool received, const std::string&) { heard += received; });
-    Surface surface(panel.surface->Port());
     surface.Send("/subscribe");
     ASSERT_TRUE(surface.WaitTold("/lock", "i 0"));
 
